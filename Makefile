@@ -1,0 +1,39 @@
+# make demo: install what is missing, build, and export the sample school to educa.xml.
+# make test: install what is missing, build, and run every test twice (normal build, then with
+#            AddressSanitizer and UndefinedBehaviorSanitizer).
+JOBS ?= 2
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+CMAKE_FLAGS ?=
+WERROR ?= ON
+
+.PHONY: all deps build demo test test-normal test-asan clean format
+
+all: build
+
+deps:
+	./scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEDUCA_WERROR=$(WERROR) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j$(JOBS)
+
+demo: build
+	./scripts/demo.sh $(BUILD)
+
+test-normal: build
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DEDUCA_SANITIZE=ON -DEDUCA_WERROR=$(WERROR) $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
+
+test: test-normal test-asan
+
+format:
+	find src bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

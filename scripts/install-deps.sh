@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build, the demo and the tests need. Works as root, or
+# through sudo for a normal user. Does nothing when everything is there already.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    libgtest-dev libgmock-dev
+    libpugixml-dev libfmt-dev
+    python3 python3-dbf python3-dbfread python3-lxml libxml2-utils
+    qt6-base-dev libchm-dev fp-utils
+    xvfb xdotool x11-utils imagemagick
+    locales
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+run() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+echo "Instalando: ${missing[*]}"
+run env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+run env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

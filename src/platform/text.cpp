@@ -1,0 +1,83 @@
+#include "platform/text.h"
+
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <clocale>
+#include <cwctype>
+#include <locale.h>
+#endif
+
+namespace platform {
+
+namespace {
+
+// Decodes one UTF-8 character at i; an ill-formed byte comes back as itself, marked above U+10FFFF.
+char32_t nextChar(std::string_view s, std::size_t& i)
+{
+    auto b = static_cast<unsigned char>(s[i]);
+    int extra = (b >= 0xC2 && b <= 0xDF) ? 1 : (b >= 0xE0 && b <= 0xEF) ? 2 : (b >= 0xF0 && b <= 0xF4) ? 3 : 0;
+    if (b < 0x80 || extra == 0 || s.size() - i <= static_cast<std::size_t>(extra)) {
+        ++i;
+        return b < 0x80 ? b : 0x110000 + b;
+    }
+    char32_t c = b & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        auto cb = static_cast<unsigned char>(s[i + k]);
+        if ((cb & 0xC0) != 0x80) {
+            ++i;
+            return 0x110000 + b;
+        }
+        c = (c << 6) | (cb & 0x3F);
+    }
+    i += extra + 1;
+    return c;
+}
+
+char32_t upper(char32_t c)
+{
+    if (c >= 0x110000)
+        return c;
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+#ifdef _WIN32
+    if (c > 0xFFFF)
+        return c;
+    wchar_t w[2] = {static_cast<wchar_t>(c), 0};
+    CharUpperBuffW(w, 1);
+    return static_cast<char32_t>(w[0]);
+#else
+    // Unicode case mapping of the C.UTF-8 locale, which every glibc system has.
+    static locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    if (!utf8)
+        return c;
+    return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), utf8));
+#endif
+}
+
+} // namespace
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b)
+{
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (upper(nextChar(a, i)) != upper(nextChar(b, j)))
+            return false;
+    }
+    return i == a.size() && j == b.size();
+}
+
+std::string asciiLower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+} // namespace platform
