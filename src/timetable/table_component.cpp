@@ -102,14 +102,7 @@ std::int32_t Field::asInteger() const
         dbase::Value v = value();
         if (dbase::isBlank(v))
             return 0;
-        std::int64_t scaled = std::get<dbase::Decimal>(v).scaled;
-        std::int64_t whole = scaled / 10000;
-        std::int64_t rest = scaled % 10000; // same sign as scaled
-        if (rest > 5000 || (rest == 5000 && whole % 2 != 0))
-            ++whole;
-        else if (rest < -5000 || (rest == -5000 && whole % 2 != 0))
-            --whole;
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(whole)));
+        return roundDecimalToInt32(std::get<dbase::Decimal>(v));
     }
     case FieldKind::Character: {
         std::string text = asString();

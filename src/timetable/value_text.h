@@ -14,7 +14,8 @@ namespace timetable {
 std::string decimalSeparator(const platform::RegionalSettings& settings);
 
 // General format with at most 15 significant digits: fixed notation for exponents -3..15 after
-// rounding, else d.dddE-n; "0" for zero of either sign; never a thousands separator.
+// rounding, else d.dddE-n; "0" for zero of either sign; never a thousands separator. A value that is
+// not finite gives "NAN", "INF" or "-INF".
 std::string formatFloat(double value, std::string_view decimalSeparator);
 
 // Fixed notation with at most four decimals, trailing zeros dropped.
@@ -41,5 +42,8 @@ std::optional<std::int32_t> parseIntegerText(std::string_view text);
 // Rounds to the nearest integer, halves to even, and keeps the low 32 bits of the 64-bit result.
 // Nothing when the value is not finite or lies outside the 64-bit range.
 std::optional<std::int32_t> roundToInt32(double value);
+
+// Rounds a decimal to the nearest integer, halves to even, and keeps the low 32 bits of the result.
+std::int32_t roundDecimalToInt32(dbase::Decimal value);
 
 } // namespace timetable
