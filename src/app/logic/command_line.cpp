@@ -1,13 +1,17 @@
 #include "app/logic/command_line.h"
 
-namespace app {
+namespace app
+{
 
-namespace {
+namespace
+{
 
 class LineCursor
 {
 public:
-    LineCursor(std::string_view line, const LeadBytePredicate& isLeadByte) : m_line(line), m_isLeadByte(isLeadByte)
+    LineCursor(std::string_view line, const LeadBytePredicate& isLeadByte)
+        : m_line(line)
+        , m_isLeadByte(isLeadByte)
     {
         // The text ends at its first NUL, as the system's C string does.
         if (const auto nul = m_line.find('\0'); nul != std::string_view::npos)
@@ -18,10 +22,7 @@ public:
 
     // The byte at the cursor, 0 at the end of the line.
     unsigned char current() const { return atEnd() ? 0 : static_cast<unsigned char>(m_line[m_pos]); }
-    unsigned char next() const
-    {
-        return m_pos + 1 < m_line.size() ? static_cast<unsigned char>(m_line[m_pos + 1]) : 0;
-    }
+    unsigned char next() const { return m_pos + 1 < m_line.size() ? static_cast<unsigned char>(m_line[m_pos + 1]) : 0; }
 
     // Moves past the current byte without regard to double-byte characters.
     void skipByte() { ++m_pos; }

@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-namespace app {
+namespace app
+{
 
 // Tells whether a byte opens a double-byte character in the code page the command line is written in.
 using LeadBytePredicate = std::function<bool(unsigned char)>;
@@ -22,8 +23,8 @@ bool noLeadBytes(unsigned char);
 // empty, and the list ends at the first empty token. The line ends at its first NUL byte.
 // The second byte of a double-byte character (as isLeadByte tells) is never taken for a separator
 // or a quote; a lead byte at the very end of the line stands alone.
-std::vector<std::string> splitCommandLine(std::string_view commandLine,
-                                          const LeadBytePredicate& isLeadByte = noLeadBytes);
+std::vector<std::string> splitCommandLine(
+    std::string_view commandLine, const LeadBytePredicate& isLeadByte = noLeadBytes);
 
 // The arguments of an already split argument vector (argv[0] being the program): argv[1] onwards, up
 // to but not including the first empty argument, since an empty argument cannot be passed on the

@@ -1,0 +1,72 @@
+#include "app/logic/message_box.h"
+
+#include <algorithm>
+
+namespace app
+{
+
+namespace
+{
+
+constexpr int averageWidthSampleLength = 52;
+constexpr std::string_view dividerLine = "---------------------------\r\n";
+constexpr std::string_view lineBreak = "\r\n";
+constexpr std::string_view buttonCaptionGap = "   ";
+constexpr int buttonCaptionPadding = 8;
+
+} // namespace
+
+int averageCharWidth(int sampleWidth)
+{
+    return sampleWidth / averageWidthSampleLength;
+}
+
+int messageWrapWidth(int screenWidth)
+{
+    return screenWidth / 2;
+}
+
+MessageBoxLayout layoutMessageBox(const MessageBoxMetrics& metrics)
+{
+    // Sizes in quarters of the average width and eighths of the line height.
+    const int horizontalMargin = static_cast<int>(mulDivRounded(metrics.averageCharWidth, 8, 4));
+    const int verticalMargin = static_cast<int>(mulDivRounded(metrics.charHeight, 8, 8));
+    const int verticalSpacing = static_cast<int>(mulDivRounded(metrics.charHeight, 10, 8));
+    const int buttonHeight = static_cast<int>(mulDivRounded(metrics.charHeight, 14, 8));
+    const int buttonWidth = std::max(static_cast<int>(mulDivRounded(metrics.averageCharWidth, 50, 4)),
+        metrics.buttonCaptionWidth + buttonCaptionPadding);
+
+    MessageBoxLayout layout;
+    layout.client.width = std::max(metrics.text.width, buttonWidth) + 2 * horizontalMargin;
+    layout.client.height = metrics.text.height + verticalSpacing + buttonHeight + 2 * verticalMargin;
+    layout.text = {horizontalMargin, verticalMargin, metrics.text.width, metrics.text.height};
+    layout.button = {(layout.client.width - buttonWidth) / 2, verticalMargin + metrics.text.height + verticalSpacing,
+        buttonWidth, buttonHeight};
+    return layout;
+}
+
+std::string messageBoxClipboardText(
+    std::string_view caption, std::string_view message, const std::vector<std::string>& buttonCaptions)
+{
+    std::string buttons;
+    for (const std::string& buttonCaption : buttonCaptions) {
+        buttons += buttonCaption;
+        buttons += buttonCaptionGap;
+    }
+    std::erase(buttons, '&');
+
+    std::string text;
+    text += dividerLine;
+    text += caption;
+    text += lineBreak;
+    text += dividerLine;
+    text += message;
+    text += lineBreak;
+    text += dividerLine;
+    text += buttons;
+    text += lineBreak;
+    text += dividerLine;
+    return text;
+}
+
+} // namespace app

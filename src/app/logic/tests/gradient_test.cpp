@@ -1,0 +1,98 @@
+#include "app/logic/gradient.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using app::Rgb;
+
+// Row by row instead of band by band: the band of a row is the last k whose edge k * h / n (rounded,
+// halves away from zero) is at or below the row.
+Rgb referenceBlendRow(int h, int rowAboveBottom, Rgb bottom, Rgb top)
+{
+    const int n = std::min(h, 256);
+    int band = 0;
+    while (band + 1 < n && std::round((band + 1) * double(h) / n) <= rowAboveBottom)
+        ++band;
+    const auto mix = [&](int b, int t) {
+        return static_cast<std::uint8_t>(n == 1 ? b : b + std::round(band * double(t - b) / (n - 1)));
+    };
+    return {mix(bottom.red, top.red), mix(bottom.green, top.green), mix(bottom.blue, top.blue)};
+}
+
+Rgb referencePanelRow(int height, int row, const app::GradientColours& colours)
+{
+    const int split = height / 2;
+    if (row < split)
+        return referenceBlendRow(split, split - 1 - row, colours.middle, colours.end);
+    return referenceBlendRow(height - split, height - 1 - row, colours.start, colours.middle);
+}
+
+struct Panel
+{
+    const char* name;
+    int height;
+    app::GradientColours colours;
+};
+
+class GradientPanel : public ::testing::TestWithParam<Panel>
+{
+};
+
+TEST_P(GradientPanel, everyRowMatchesTheBandRule)
+{
+    const Panel& panel = GetParam();
+    const std::vector<Rgb> rows = app::gradientRows(panel.height, panel.colours);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(panel.height));
+    for (int row = 0; row < panel.height; ++row)
+        EXPECT_EQ(rows[row], referencePanelRow(panel.height, row, panel.colours)) << "row " << row;
+    EXPECT_EQ(rows.front(), panel.colours.end);
+    EXPECT_EQ(rows.back(), panel.colours.start);
+    EXPECT_EQ(rows[panel.height / 2 - 1], panel.colours.middle);
+    EXPECT_EQ(rows[panel.height / 2], panel.colours.middle);
+}
+
+INSTANTIATE_TEST_SUITE_P(Panels, GradientPanel,
+    ::testing::Values(Panel {"top", 169, app::topPanelColours}, Panel {"bottom", 97, app::bottomPanelColours},
+        Panel {"tall", 600, app::topPanelColours}, Panel {"tallOdd", 1001, {{0, 0, 0}, {255, 128, 7}, {3, 250, 254}}},
+        Panel {"tiny", 4, {{0, 0, 0}, {255, 255, 255}, {10, 20, 30}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GradientPanel, handComputedRows)
+{
+    const std::vector<Rgb> top = app::gradientRows(169, app::topPanelColours);
+    EXPECT_EQ(top[42], (Rgb {255, 247, 238}));
+    EXPECT_EQ(top[161], (Rgb {250, 215, 136})); // 7 * 6 / 84 = 0.5 rounds up
+    const std::vector<Rgb> bottom = app::gradientRows(97, app::bottomPanelColours);
+    EXPECT_EQ(bottom[72], (Rgb {201, 224, 254})); // 6.5 and 18.5 round up
+}
+
+TEST(GradientBlend, halvesRoundAwayFromZeroAndOneRowPartsTakeTheBottomColour)
+{
+    const std::vector<Rgb> rows = app::blendFromBottom(3, {100, 100, 0}, {95, 105, 0});
+    EXPECT_EQ(rows, (std::vector<Rgb> {{100, 100, 0}, {97, 103, 0}, {95, 105, 0}}));
+    // One band: no division by n - 1 = 0.
+    EXPECT_EQ(app::blendFromBottom(1, {1, 2, 3}, {9, 9, 9}), std::vector<Rgb> {(Rgb {1, 2, 3})});
+    EXPECT_EQ(app::gradientRows(1, app::topPanelColours), std::vector<Rgb> {app::topPanelColours.start});
+}
+
+TEST(GradientBlend, tallPartHas256BandsOfOneOrTwoRows)
+{
+    // Red 0 to 255 over 256 bands makes each row's red its band number.
+    const std::vector<Rgb> rows = app::blendFromBottom(300, {0, 0, 0}, {255, 0, 0});
+    ASSERT_EQ(rows.size(), 300u);
+    std::vector<int> bandRows(256, 0);
+    for (const Rgb& row : rows)
+        ++bandRows[row.red];
+    for (int band = 0; band < 256; ++band)
+        EXPECT_TRUE(bandRows[band] == 1 || bandRows[band] == 2) << "band " << band;
+    // b(31) = 36.33 -> 36, b(32) = 37.5 -> 38, b(33) = 38.67 -> 39
+    EXPECT_EQ(bandRows[31], 2);
+    EXPECT_EQ(bandRows[32], 1);
+    EXPECT_EQ(rows[37].red, 31);
+    EXPECT_EQ(rows[38].red, 32);
+}
+
+} // namespace

@@ -1,0 +1,32 @@
+#include "app/logic/window_geometry.h"
+
+#include <gtest/gtest.h>
+#include <tuple>
+
+namespace
+{
+
+class ScaleToDisplay : public ::testing::TestWithParam<std::tuple<int, int, int>>
+{
+};
+
+TEST_P(ScaleToDisplay, scalesByTextHeightOver13RoundingToNearest)
+{
+    const auto [value, measured, expected] = GetParam();
+    EXPECT_EQ(app::scaleToDisplay(value, measured), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, ScaleToDisplay,
+    ::testing::Values(std::tuple {620, 13, 620}, std::tuple {620, 16, 763}, std::tuple {266, 16, 327},
+        std::tuple {89, 16, 110}, std::tuple {25, 26, 50}, std::tuple {-18, 16, -22}, std::tuple {0, 20, 0},
+        std::tuple {620, 0, 620}, std::tuple {169, 10, 130}));
+
+TEST(CentredPosition, dropsTheFractionAndNeverGoesNegative)
+{
+    EXPECT_EQ(app::centredPosition(1024, 768, 626, 295), (app::Position {199, 236}));
+    EXPECT_EQ(app::centredPosition(1024, 768, 1024, 768), (app::Position {0, 0}));
+    EXPECT_EQ(app::centredPosition(640, 200, 700, 295), (app::Position {0, 0}));
+    EXPECT_EQ(app::centredPosition(700, 480, 641, 100), (app::Position {29, 190}));
+}
+
+} // namespace

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/logic/geometry.h"
+
+namespace app
+{
+
+// The window text height, in pixels, for which every position and size of the window is designed
+// (the window font at 96 pixels per inch).
+inline constexpr int designTextHeight = 13;
+
+// A designed position or size for a display whose window text height is measuredTextHeight:
+// value * measuredTextHeight / 13, rounded to the nearest pixel with halves away from zero.
+// A measured height of 0 or less leaves the value as designed.
+int scaleToDisplay(int value, int measuredTextHeight);
+
+// Where a window of the given outer size goes to be centred in an area (the screen, or the host
+// window's client area): (area - window) / 2 on each axis, the fraction dropped, a negative result
+// becoming 0.
+Position centredPosition(int areaWidth, int areaHeight, int windowWidth, int windowHeight);
+
+} // namespace app

@@ -1,0 +1,460 @@
+#include "platform/ini_file.h"
+
+#include "platform/paths.h"
+#include "platform/user_error.h"
+
+#include <algorithm>
+#include <atomic>
+#include <optional>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace platform
+{
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+constexpr std::string_view unableToWrite = "Unable to write to ";
+constexpr std::string_view defaultLineEnding = "\r\n";
+constexpr std::string_view utf8Bom = "\xEF\xBB\xBF";
+
+// ---------------------------------------------------------------------------------------------
+// The text
+
+struct Line
+{
+    std::string text; // without its ending
+    std::string ending; // "\r\n", "\n", or empty for a last line without one
+};
+
+std::vector<Line> splitLines(std::string_view content)
+{
+    std::vector<Line> lines;
+    while (!content.empty()) {
+        const std::size_t newline = content.find('\n');
+        if (newline == std::string_view::npos) {
+            lines.push_back({std::string(content), ""});
+            break;
+        }
+        const bool crlf = newline > 0 && content[newline - 1] == '\r';
+        const std::size_t textLength = crlf ? newline - 1 : newline;
+        lines.push_back({std::string(content.substr(0, textLength)), crlf ? "\r\n" : "\n"});
+        content.remove_prefix(newline + 1);
+    }
+    return lines;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool equalsAsciiNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// The text of a line as the profile rules see it (a UTF-8 byte-order mark at the file's start is no
+// part of the first line's text).
+std::string_view meaningfulText(const std::vector<Line>& lines, std::size_t index)
+{
+    std::string_view text = lines[index].text;
+    if (index == 0 && text.starts_with(utf8Bom))
+        text.remove_prefix(utf8Bom.size());
+    return trimmed(text);
+}
+
+// The section name of a header line "[name]", or nothing for any other line. A header without its
+// closing bracket runs to the end of the line.
+std::optional<std::string_view> sectionName(std::string_view text)
+{
+    if (!text.starts_with('['))
+        return std::nullopt;
+    text.remove_prefix(1);
+    return trimmed(text.substr(0, text.find(']')));
+}
+
+// The key name of a line inside a section: the text before "=", or the whole line for a key that has
+// no value. Blank lines and ";" comments have none.
+std::optional<std::string_view> keyName(std::string_view text)
+{
+    if (text.empty() || text.starts_with(';'))
+        return std::nullopt;
+    return trimmed(text.substr(0, text.find('=')));
+}
+
+bool hasLineBreakOrNul(std::string_view text)
+{
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+void checkArguments(std::string_view section, std::string_view key, std::string_view value)
+{
+    if (section.empty() || key.empty())
+        throw std::invalid_argument("ini section and key must not be empty");
+    if (hasLineBreakOrNul(section) || hasLineBreakOrNul(key) || hasLineBreakOrNul(value))
+        throw std::invalid_argument("ini section, key and value must be single lines");
+    if (section.find(']') != std::string_view::npos)
+        throw std::invalid_argument("ini section name must not contain ']'");
+    if (key.find('=') != std::string_view::npos || key.starts_with('[') || key.starts_with(';'))
+        throw std::invalid_argument("ini key name must not contain '=' or start with '[' or ';'");
+}
+
+std::string joinLines(const std::vector<Line>& lines)
+{
+    std::string content;
+    for (const Line& line : lines) {
+        content += line.text;
+        content += line.ending;
+    }
+    return content;
+}
+
+// Puts a new line after the given one. A file without a final line ending keeps lacking it.
+void insertAfter(std::vector<Line>& lines, std::size_t index, std::string text, std::string_view lineEnding)
+{
+    Line added {std::move(text), std::string(lineEnding)};
+    if (lines[index].ending.empty()) {
+        lines[index].ending = lineEnding;
+        added.ending.clear();
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(index) + 1, std::move(added));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The file
+
+UserError writeFailure(const fs::path& file)
+{
+    return UserError(std::string(unableToWrite) + pathText(file));
+}
+
+// The file whose bytes are replaced: the target of a symbolic link, so that the link stays.
+fs::path replacedFile(const fs::path& file)
+{
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(file, ec))) {
+        fs::path target = fs::canonical(file, ec);
+        if (!ec)
+            return target;
+    }
+    return file;
+}
+
+std::string temporaryName(const fs::path& file)
+{
+    static std::atomic<unsigned> counter {0};
+#ifdef _WIN32
+    const unsigned long process = GetCurrentProcessId();
+#else
+    const unsigned long process = static_cast<unsigned long>(getpid());
+#endif
+    return "." + pathText(file.filename()) + "." + std::to_string(process) + "." + std::to_string(++counter) + ".tmp";
+}
+
+fs::path folderOf(const fs::path& file)
+{
+    const fs::path folder = file.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+#ifdef _WIN32
+
+class Handle
+{
+public:
+    explicit Handle(HANDLE handle)
+        : m_handle(handle)
+    {
+    }
+    ~Handle() { close(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return m_handle; }
+    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    bool close()
+    {
+        if (!valid())
+            return true;
+        const bool closed = CloseHandle(m_handle) != 0;
+        m_handle = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+// The file's bytes, or nothing when it does not exist. Throws for any other failure.
+std::optional<std::string> readExisting(const fs::path& file)
+{
+    Handle handle(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.valid()) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return std::nullopt;
+        throw writeFailure(file);
+    }
+    std::string content;
+    char buffer[4096];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(handle.get(), buffer, sizeof buffer, &got, nullptr))
+            throw writeFailure(file);
+        if (got == 0)
+            break;
+        content.append(buffer, got);
+    }
+    return content;
+}
+
+void replaceWhole(const fs::path& file, const std::string& content, bool exists)
+{
+    const std::string name = temporaryName(file);
+    const fs::path temporary = folderOf(file) / fs::path(std::u8string(name.begin(), name.end()));
+    Handle handle(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.valid())
+        throw writeFailure(file);
+
+    bool written = true;
+    for (std::size_t done = 0; written && done < content.size();) {
+        DWORD put = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
+        written = WriteFile(handle.get(), content.data() + done, chunk, &put, nullptr) != 0 && put > 0;
+        done += put;
+    }
+    written = written && FlushFileBuffers(handle.get()) != 0;
+    written = handle.close() && written;
+    // ReplaceFileW keeps the old file's attributes and security settings; a read-only file refuses.
+    if (written) {
+        written = exists
+            ? ReplaceFileW(file.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                != 0
+            : MoveFileExW(temporary.c_str(), file.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    }
+    if (!written) {
+        DeleteFileW(temporary.c_str());
+        throw writeFailure(file);
+    }
+}
+
+#else
+
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~Descriptor() { close(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    bool close()
+    {
+        if (m_fd < 0)
+            return true;
+        const bool closed = ::close(m_fd) == 0;
+        m_fd = -1;
+        return closed;
+    }
+
+private:
+    int m_fd;
+};
+
+std::optional<std::string> readExisting(const fs::path& file)
+{
+    // Non-blocking, so that a FIFO in the file's place cannot hang the program; it fails below.
+    Descriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        throw writeFailure(file);
+    }
+    using FileStatus = struct stat;
+    FileStatus info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        throw writeFailure(file);
+    std::string content;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw writeFailure(file);
+        if (got == 0)
+            break;
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    return content;
+}
+
+bool writeAll(int fd, std::string_view content)
+{
+    while (!content.empty()) {
+        const ssize_t put = ::write(fd, content.data(), content.size());
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        content.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+void replaceWhole(const fs::path& file, const std::string& content, bool exists)
+{
+    using FileStatus = struct stat;
+    FileStatus old {};
+    if (exists) {
+        // A read-only file is not written, as the platform's profile calls refuse it. Without any write
+        // bit it counts as read-only even for a privileged process, like a file marked read-only.
+        if (::stat(file.c_str(), &old) != 0 || (old.st_mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0)
+            throw writeFailure(file);
+    }
+
+    const fs::path folder = folderOf(file);
+    const fs::path temporary = folder / temporaryName(file);
+    Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.get() < 0)
+        throw writeFailure(file);
+
+    bool written = true;
+    if (exists) {
+        written = ::fchmod(fd.get(), old.st_mode & 07777) == 0;
+        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
+            // Only a privileged process can give the file back to another owner; others keep it as theirs.
+        }
+    }
+    written = written && writeAll(fd.get(), content) && ::fsync(fd.get()) == 0;
+    written = fd.close() && written;
+    written = written && ::rename(temporary.c_str(), file.c_str()) == 0;
+    if (!written) {
+        ::unlink(temporary.c_str());
+        throw writeFailure(file);
+    }
+
+    // Make the rename itself last; the new file is complete either way.
+    Descriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd.get() >= 0)
+        ::fsync(folderFd.get());
+}
+
+#endif
+
+} // namespace
+
+std::string withProfileString(
+    std::string_view content, std::string_view section, std::string_view key, std::string_view value)
+{
+    checkArguments(section, key, value);
+    section = trimmed(section);
+    key = trimmed(key);
+    if (section.empty() || key.empty())
+        throw std::invalid_argument("ini section and key must not be blank");
+
+    std::vector<Line> lines = splitLines(content);
+    const std::string lineEnding
+        = !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : std::string(defaultLineEnding);
+    const std::string keyLine = std::string(key) + "=" + std::string(value);
+
+    std::optional<std::size_t> header;
+    for (std::size_t i = 0; i < lines.size() && !header; ++i) {
+        const auto name = sectionName(meaningfulText(lines, i));
+        if (name && equalsAsciiNoCase(*name, section))
+            header = i;
+    }
+
+    if (!header) {
+        const std::string headerLine = "[" + std::string(section) + "]";
+        if (lines.empty()) {
+            lines.push_back({headerLine, lineEnding});
+            lines.push_back({keyLine, lineEnding});
+            return joinLines(lines);
+        }
+        std::size_t last = lines.size() - 1;
+        if (!meaningfulText(lines, last).empty()) {
+            insertAfter(lines, last, "", lineEnding);
+            ++last;
+        }
+        insertAfter(lines, last, headerLine, lineEnding);
+        insertAfter(lines, last + 1, keyLine, lineEnding);
+        return joinLines(lines);
+    }
+
+    std::size_t lastNonBlank = *header;
+    for (std::size_t i = *header + 1; i < lines.size(); ++i) {
+        const std::string_view text = meaningfulText(lines, i);
+        if (sectionName(text))
+            break;
+        if (!text.empty())
+            lastNonBlank = i;
+        const auto name = keyName(text);
+        if (name && equalsAsciiNoCase(*name, key)) {
+            std::string& line = lines[i].text;
+            const std::size_t equals = line.find('=');
+            if (equals != std::string::npos) {
+                line.replace(equals + 1, std::string::npos, value);
+            } else {
+                // A key written without "=": it gets one.
+                while (!line.empty() && isBlank(line.back()))
+                    line.pop_back();
+                line += "=";
+                line += value;
+            }
+            return joinLines(lines);
+        }
+    }
+
+    insertAfter(lines, lastNonBlank, keyLine, lineEnding);
+    return joinLines(lines);
+}
+
+void writeProfileString(const fs::path& file, std::string_view section, std::string_view key, std::string_view value)
+{
+    const fs::path target = replacedFile(file);
+    const std::optional<std::string> old = readExisting(target);
+    const std::string content = withProfileString(old.value_or(std::string()), section, key, value);
+    replaceWhole(target, content, old.has_value());
+}
+
+} // namespace platform

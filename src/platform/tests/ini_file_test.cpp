@@ -1,0 +1,219 @@
+#include "platform/ini_file.h"
+#include "platform/user_error.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+struct Edit
+{
+    const char* name;
+    std::string before;
+    std::string after; // with S=1 set in section [Sec]
+};
+
+class ProfileText : public ::testing::TestWithParam<Edit>
+{
+};
+
+TEST_P(ProfileText, setsTheKeyAndKeepsEverythingElse)
+{
+    EXPECT_EQ(platform::withProfileString(GetParam().before, "Sec", "S", "1"), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ProfileText,
+    ::testing::Values(Edit {"emptyFile", "", "[Sec]\r\nS=1\r\n"},
+        Edit {"missingSectionLf", "[A]\nx=1\n", "[A]\nx=1\n\n[Sec]\nS=1\n"},
+        Edit {"missingSectionAfterBlankLine", "[A]\r\nx=1\r\n\r\n", "[A]\r\nx=1\r\n\r\n[Sec]\r\nS=1\r\n"},
+        Edit {"missingSectionNoFinalNewline", "[A]\r\nx=1", "[A]\r\nx=1\r\n\r\n[Sec]\r\nS=1"},
+        Edit {"otherCase", "[sEC]\r\ns=0\r\n", "[sEC]\r\ns=1\r\n"},
+        Edit {"blanksAroundNames", "[ Sec ]\n  S = 0 \n", "[ Sec ]\n  S =1\n"},
+        Edit {"crlfWithComments", "; host\r\n[Sec]\r\n; note\r\nA=1\r\nS=0\r\nB=2\r\n\r\n[T]\r\nS=0\r\n",
+            "; host\r\n[Sec]\r\n; note\r\nA=1\r\nS=1\r\nB=2\r\n\r\n[T]\r\nS=0\r\n"},
+        Edit {
+            "addedAfterLastLineOfSection", "[Sec]\nA=1\n; end\n \n[T]\nB=2\n", "[Sec]\nA=1\n; end\nS=1\n \n[T]\nB=2\n"},
+        Edit {"addedToLastSectionWithoutNewline", "[Sec]\nA=1", "[Sec]\nA=1\nS=1"},
+        Edit {"addedToEmptySection", "[Sec]\n", "[Sec]\nS=1\n"},
+        Edit {"firstOfDuplicateSections", "[Sec]\nA=1\n[T]\n[Sec]\nS=0\n", "[Sec]\nA=1\nS=1\n[T]\n[Sec]\nS=0\n"},
+        Edit {"firstOfDuplicateKeys", "[Sec]\nS=0\nS=2\n", "[Sec]\nS=1\nS=2\n"},
+        Edit {"keyWithoutValue", "[Sec]\nS  \n", "[Sec]\nS=1\n"},
+        Edit {"commentAndLongerNamesDontMatch", "[Sec2]\nS=0\n[Sec]\n;S=0\nSS=0\n",
+            "[Sec2]\nS=0\n[Sec]\n;S=0\nSS=0\nS=1\n"},
+        Edit {"keyBeforeAnySectionIgnored", "S=0\n[Sec]\n", "S=0\n[Sec]\nS=1\n"},
+        Edit {"oldValueWithEquals", "[Sec]\nS=a=b\n", "[Sec]\nS=1\n"},
+        Edit {"byteOrderMark", "\xEF\xBB\xBF[Sec]\r\nS=0\r\n", "\xEF\xBB\xBF[Sec]\r\nS=1\r\n"},
+        Edit {"otherBytesKept", "[Sec]\nS=0\n\xF1\x01\tz\r\r\n", "[Sec]\nS=1\n\xF1\x01\tz\r\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProfileText, rejectsNamesAndValuesThatWouldBreakTheFile)
+{
+    EXPECT_THROW(platform::withProfileString("", "", "k", "v"), std::invalid_argument);
+    EXPECT_THROW(platform::withProfileString("", "s", " ", "v"), std::invalid_argument);
+    EXPECT_THROW(platform::withProfileString("", "s]", "k", "v"), std::invalid_argument);
+    EXPECT_THROW(platform::withProfileString("", "s", "k=x", "v"), std::invalid_argument);
+    EXPECT_THROW(platform::withProfileString("", "s", "[k", "v"), std::invalid_argument);
+    EXPECT_THROW(platform::withProfileString("", "s", "k", "1\r\n[x]"), std::invalid_argument);
+    EXPECT_THROW(platform::withProfileString("", "s\n", "k", "v"), std::invalid_argument);
+}
+
+std::string readAll(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeAll(const fs::path& file, const std::string& content)
+{
+    std::ofstream(file, std::ios::binary) << content;
+}
+
+std::vector<std::string> folderEntries(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class ProfileFile : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_dir = fs::temp_directory_path() / (std::string("educa_ini_") + test->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(m_dir, ec);
+    }
+
+    // Expects the write to fail with the message naming the file.
+    void expectFailure(const fs::path& file)
+    {
+        try {
+            platform::writeProfileString(file, "Transformadores", "Transformado", "1");
+            ADD_FAILURE() << "no failure writing " << file;
+        } catch (const platform::UserError& error) {
+            EXPECT_EQ(std::string(error.what()), "Unable to write to " + file.string());
+        }
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(ProfileFile, missingFileIsCreated)
+{
+    const fs::path file = m_dir / "Morvanta.ini";
+    platform::writeProfileString(file, "Transformadores", "Transformado", "1");
+    EXPECT_EQ(readAll(file), "[Transformadores]\r\nTransformado=1\r\n");
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"Morvanta.ini"});
+}
+
+TEST_F(ProfileFile, existingFileIsEditedAndKeepsItsPermissions)
+{
+    const fs::path file = m_dir / "Morvanta.ini";
+    writeAll(file, "[General]\r\nDatos=c:\\mtemp\r\n[transformadores]\r\ntransformado=0\r\nOtro=x");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    platform::writeProfileString(file, "Transformadores", "Transformado", "1");
+    EXPECT_EQ(readAll(file), "[General]\r\nDatos=c:\\mtemp\r\n[transformadores]\r\ntransformado=1\r\nOtro=x");
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"Morvanta.ini"});
+}
+
+TEST_F(ProfileFile, symbolicLinkStaysALink)
+{
+    const fs::path target = m_dir / "real.ini";
+    const fs::path link = m_dir / "Morvanta.ini";
+    writeAll(target, "[Transformadores]\nTransformado=0\n");
+    fs::create_symlink(target.filename(), link);
+    platform::writeProfileString(link, "Transformadores", "Transformado", "1");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readAll(target), "[Transformadores]\nTransformado=1\n");
+}
+
+TEST_F(ProfileFile, missingFolderOrFileAsFolderFails)
+{
+    expectFailure(m_dir / "falta" / "Morvanta.ini");
+    writeAll(m_dir / "archivo", "x");
+    expectFailure(m_dir / "archivo" / "Morvanta.ini");
+    fs::create_directory(m_dir / "Morvanta.ini");
+    expectFailure(m_dir / "Morvanta.ini");
+    EXPECT_TRUE(fs::is_directory(m_dir / "Morvanta.ini"));
+    EXPECT_EQ(readAll(m_dir / "archivo"), "x");
+    EXPECT_EQ(folderEntries(m_dir), (std::vector<std::string> {"Morvanta.ini", "archivo"}));
+}
+
+// A file that exists but cannot be read must not be taken for a missing one and overwritten.
+TEST_F(ProfileFile, unreadableFileIsNotReplaced)
+{
+    const fs::path loop = m_dir / "Morvanta.ini";
+    fs::create_symlink(loop.filename(), loop);
+    expectFailure(loop);
+    EXPECT_TRUE(fs::is_symlink(loop));
+#ifndef _WIN32
+    const fs::path fifo = m_dir / "fifo.ini";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    expectFailure(fifo);
+    EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+#endif
+}
+
+TEST_F(ProfileFile, readOnlyFileIsLeftAlone)
+{
+    const fs::path file = m_dir / "Morvanta.ini";
+    writeAll(file, "[Transformadores]\r\nTransformado=0\r\n");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    expectFailure(file);
+    EXPECT_EQ(readAll(file), "[Transformadores]\r\nTransformado=0\r\n");
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"Morvanta.ini"});
+}
+
+#ifndef _WIN32
+// A write that fails halfway (here: the file size limit) leaves the old file whole and no temporary file.
+TEST_F(ProfileFile, failedWriteKeepsTheOldFile)
+{
+    const fs::path file = m_dir / "Morvanta.ini";
+    const std::string old = "[Transformadores]\r\nTransformado=0\r\n";
+    writeAll(file, old);
+
+    rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 16;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    bool failed = false;
+    try {
+        platform::writeProfileString(file, "Transformadores", "Transformado", "1");
+    } catch (const platform::UserError&) {
+        failed = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(readAll(file), old);
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"Morvanta.ini"});
+}
+#endif
+
+} // namespace
