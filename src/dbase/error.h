@@ -22,6 +22,7 @@ enum ErrorCode : std::uint16_t
     CorruptMemo = 0x2109,
     TableEncrypted = 0x210A,
     TableNotOpen = 0x210B,
+    NoCurrentRecord = 0x210C, // a value was asked for before a record was fetched
 };
 
 // One entry of an engine failure: the message (Spanish, UTF-8, may be empty) and its context text,

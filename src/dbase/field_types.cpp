@@ -1,0 +1,420 @@
+#include "dbase/field_types.h"
+
+#include "dbase/byte_order.h"
+#include "dbase/memo_file.h"
+#include "platform/codepage.h"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace dbase::detail {
+
+namespace {
+
+constexpr long long kMillisecondsPerDay = 86'400'000;
+// Julian day number of 1970-01-01.
+constexpr long long kJulianDayOfUnixEpoch = 2'440'588;
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::string_view cutAtNul(std::string_view raw)
+{
+    const auto nul = raw.find('\0');
+    return nul == std::string_view::npos ? raw : raw.substr(0, nul);
+}
+
+std::string_view trimBlanks(std::string_view text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+bool allBytesAre(std::string_view raw, char c)
+{
+    for (char b : raw) {
+        if (b != c)
+            return false;
+    }
+    return true;
+}
+
+Value textValue(std::string_view bytes, const DecodeContext& context)
+{
+    if (bytes.empty())
+        return {};
+    if (!context.convertText)
+        return std::string(bytes);
+    return platform::toUtf8(bytes, context.codePage);
+}
+
+int daysInMonth(int year, int month)
+{
+    static constexpr std::array<int, 12> days {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[static_cast<std::size_t>(month - 1)];
+}
+
+bool isValidDate(int year, int month, int day)
+{
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= daysInMonth(year, month);
+}
+
+// A date and time from days after 1970-01-01 and milliseconds since midnight; blank when the day
+// falls outside the years 1 to 9999.
+Value dateTimeValue(long long days, long long milliseconds)
+{
+    static const long long firstDay = daysFromCivil(1, 1, 1);
+    static const long long lastDay = daysFromCivil(9999, 12, 31);
+    if (days < firstDay || days > lastDay || milliseconds < 0 || milliseconds >= kMillisecondsPerDay)
+        return {};
+    DateTime value;
+    value.date = civilFromDays(days);
+    value.time.hour = static_cast<int>(milliseconds / 3'600'000);
+    value.time.minute = static_cast<int>(milliseconds / 60'000 % 60);
+    value.time.second = static_cast<int>(milliseconds / 1000 % 60);
+    value.time.millisecond = static_cast<int>(milliseconds % 1000);
+    return value;
+}
+
+Value finiteOrBlank(double value)
+{
+    if (!std::isfinite(value))
+        return {};
+    return value;
+}
+
+// The block number of a memo reference written as up to 10 digits, right-aligned, padded with
+// blanks or zeros (some writers use NULs for an empty reference). 0 means "no memo": blank, like an
+// empty reference; anything but digits is taken as no memo too.
+std::uint64_t textBlockNumber(std::string_view raw)
+{
+    const auto first = raw.find_first_not_of(std::string_view(" \0", 2));
+    if (first == std::string_view::npos)
+        return 0;
+    const auto last = raw.find_last_not_of(std::string_view(" \0", 2));
+    std::uint64_t block = 0;
+    for (char c : raw.substr(first, last - first + 1)) {
+        if (!isDigit(c))
+            return 0;
+        block = block * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return block;
+}
+
+Value memoText(std::uint64_t block, const DecodeContext& context)
+{
+    if (block == 0 || context.memo == nullptr)
+        return {};
+    MemoFile::Data data = context.memo->read(block);
+    if (data.bytes.empty())
+        return {};
+    if (!data.text || !context.convertText)
+        return std::move(data.bytes);
+    return platform::toUtf8(data.bytes, context.codePage);
+}
+
+Value memoBytes(std::uint64_t block, const DecodeContext& context)
+{
+    if (block == 0 || context.memo == nullptr)
+        return {};
+    MemoFile::Data data = context.memo->read(block);
+    if (data.bytes.empty())
+        return {};
+    return std::move(data.bytes);
+}
+
+} // namespace
+
+long long daysFromCivil(int year, int month, int day)
+{
+    // Proleptic Gregorian calendar in 400-year eras, the year starting in March.
+    const long long y = static_cast<long long>(year) - (month <= 2 ? 1 : 0);
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yearOfEra = y - era * 400;
+    const long long dayOfYear = (153LL * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146'097 + dayOfEra - 719'468;
+}
+
+Date civilFromDays(long long days)
+{
+    const long long z = days + 719'468;
+    const long long era = (z >= 0 ? z : z - 146'096) / 146'097;
+    const long long dayOfEra = z - era * 146'097;
+    const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36'524 - dayOfEra / 146'096) / 365;
+    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long long mp = (5 * dayOfYear + 2) / 153;
+    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+    return Date {year, month, day};
+}
+
+Value decodeCharacter(std::string_view raw, const DecodeContext& context)
+{
+    std::string_view text = cutAtNul(raw);
+    const auto last = text.find_last_not_of(' ');
+    text = last == std::string_view::npos ? std::string_view {} : text.substr(0, last + 1);
+    return textValue(text, context);
+}
+
+Value decodeVarChar(std::string_view raw, const DecodeContext& context)
+{
+    return textValue(raw, context);
+}
+
+Value decodeVarBinary(std::string_view raw, const DecodeContext&)
+{
+    if (raw.empty())
+        return {};
+    return std::string(raw);
+}
+
+Value decodeNumeric(std::string_view raw, const DecodeContext&)
+{
+    // A NUL ends the number; what follows it may be garbage left by the writer.
+    const std::string_view text = trimBlanks(cutAtNul(raw));
+    if (text.empty() || allBytesAre(text, '*'))
+        return {};
+    // Only a sign, digits, one decimal point (',' as some tools write it) and an exponent may
+    // appear; everything else ("1 234", "12*", "inf") is garbage and reads as blank.
+    std::array<char, 64> buffer {};
+    if (text.size() >= buffer.size())
+        return {};
+    std::size_t length = 0;
+    std::size_t start = 0;
+    bool negative = false;
+    if (text[0] == '+' || text[0] == '-') {
+        negative = text[0] == '-';
+        start = 1;
+    }
+    for (std::size_t i = start; i < text.size(); ++i) {
+        const char c = text[i];
+        if (isDigit(c) || c == '.' || c == 'e' || c == 'E' || ((c == '+' || c == '-') && i > start))
+            buffer[length++] = c;
+        else if (c == ',')
+            buffer[length++] = '.';
+        else
+            return {};
+    }
+    if (length == 0 || !(isDigit(buffer[0]) || buffer[0] == '.'))
+        return {};
+    double value = 0;
+    const auto [end, error] = std::from_chars(buffer.data(), buffer.data() + length, value);
+    if (error != std::errc() || end != buffer.data() + length || !std::isfinite(value))
+        return {};
+    return negative ? -value : value;
+}
+
+Value decodeLogical(std::string_view raw, const DecodeContext&)
+{
+    if (raw.empty())
+        return {};
+    switch (raw[0]) {
+    case 'T':
+    case 't':
+    case 'Y':
+    case 'y':
+        return true;
+    case 'F':
+    case 'f':
+    case 'N':
+    case 'n':
+        return false;
+    default:
+        return {};
+    }
+}
+
+Value decodeDate(std::string_view raw, const DecodeContext&)
+{
+    if (raw.size() != 8)
+        return {};
+    int parts[3] = {0, 0, 0};
+    constexpr std::size_t starts[3] = {0, 4, 6};
+    constexpr std::size_t lengths[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p) {
+        for (std::size_t i = starts[p]; i < starts[p] + lengths[p]; ++i) {
+            if (!isDigit(raw[i]))
+                return {};
+            parts[p] = parts[p] * 10 + (raw[i] - '0');
+        }
+    }
+    if (!isValidDate(parts[0], parts[1], parts[2]))
+        return {};
+    return Date {parts[0], parts[1], parts[2]};
+}
+
+Value decodeInt32Le(std::string_view raw, const DecodeContext&)
+{
+    return static_cast<std::int32_t>(readLe32(raw.data()));
+}
+
+Value decodeOrderedInt32Be(std::string_view raw, const DecodeContext&)
+{
+    const std::uint32_t stored = readBe32(raw.data());
+    if (stored == 0)
+        return {};
+    return static_cast<std::int32_t>(stored ^ 0x8000'0000u);
+}
+
+Value decodeDoubleLe(std::string_view raw, const DecodeContext&)
+{
+    return finiteOrBlank(std::bit_cast<double>(readLe64(raw.data())));
+}
+
+Value decodeOrderedDoubleBe(std::string_view raw, const DecodeContext&)
+{
+    std::uint64_t stored = readBe64(raw.data());
+    if (stored == 0)
+        return {};
+    constexpr std::uint64_t signBit = 0x8000'0000'0000'0000ull;
+    // Values >= 0 are stored with the sign bit set, negative ones with every bit inverted, so that
+    // the bytes sort as the numbers do.
+    stored = (stored & signBit) != 0 ? stored & ~signBit : ~stored;
+    return finiteOrBlank(std::bit_cast<double>(stored));
+}
+
+Value decodeCurrency(std::string_view raw, const DecodeContext&)
+{
+    return Decimal {static_cast<std::int64_t>(readLe64(raw.data()))};
+}
+
+Value decodeJulianDateTime(std::string_view raw, const DecodeContext&)
+{
+    const auto day = static_cast<std::int32_t>(readLe32(raw.data()));
+    const auto milliseconds = static_cast<std::int32_t>(readLe32(raw.data() + 4));
+    // Day 0 is the empty value; some writers fill an empty column with blanks instead.
+    if (day == 0 || allBytesAre(raw, ' '))
+        return {};
+    return dateTimeValue(static_cast<long long>(day) - kJulianDayOfUnixEpoch, milliseconds);
+}
+
+Value decodeTimestampBe(std::string_view raw, const DecodeContext&)
+{
+    std::uint64_t stored = readBe64(raw.data());
+    if (stored == 0)
+        return {};
+    // Some writers set the sign bit as for O columns; the value itself is never negative.
+    stored &= ~0x8000'0000'0000'0000ull;
+    const double value = std::bit_cast<double>(stored);
+    if (!std::isfinite(value) || value > 1e15)
+        return {};
+    const auto total = static_cast<long long>(std::llround(value));
+    // 0001-01-01 00:00 is stored as one whole day.
+    const long long dayNumber = total / kMillisecondsPerDay;
+    if (dayNumber < 1)
+        return {};
+    return dateTimeValue(daysFromCivil(1, 1, 1) + dayNumber - 1, total % kMillisecondsPerDay);
+}
+
+Value decodeMemoText(std::string_view raw, const DecodeContext& context)
+{
+    return memoText(textBlockNumber(raw), context);
+}
+
+Value decodeMemoTextVfp(std::string_view raw, const DecodeContext& context)
+{
+    return memoText(readLe32(raw.data()), context);
+}
+
+Value decodeMemoBlob(std::string_view raw, const DecodeContext& context)
+{
+    return memoBytes(textBlockNumber(raw), context);
+}
+
+Value decodeMemoBlobVfp(std::string_view raw, const DecodeContext& context)
+{
+    return memoBytes(readLe32(raw.data()), context);
+}
+
+namespace {
+
+// Which file families a row of the type table applies to.
+enum FormatSet : unsigned
+{
+    kDBase3 = 1u << 0,
+    kDBase4 = 1u << 1,
+    kDBase7 = 1u << 2,
+    kFoxPro = 1u << 3,
+    kVisualFoxPro = 1u << 4,
+    kAll = kDBase3 | kDBase4 | kDBase7 | kFoxPro | kVisualFoxPro,
+    kNotVfp = kAll & ~kVisualFoxPro,
+    kNotDBase7 = kAll & ~kDBase7,
+};
+
+unsigned formatBit(Format format)
+{
+    switch (format) {
+    case Format::DBase3:
+        return kDBase3;
+    case Format::DBase4:
+        return kDBase4;
+    case Format::DBase7:
+        return kDBase7;
+    case Format::FoxPro:
+        return kFoxPro;
+    case Format::VisualFoxPro:
+        return kVisualFoxPro;
+    }
+    return 0;
+}
+
+struct FieldTypeEntry
+{
+    char letter;
+    unsigned formats;
+    unsigned length; // the only width allowed; 0 for any width
+    FieldType type;
+};
+
+// The letter alone does not decide: B, I, @ and the memo reference width depend on the family.
+constexpr FieldTypeEntry kFieldTypes[] = {
+    {'C', kAll, 0, {FieldKind::Character, decodeCharacter, false}},
+    {'N', kAll, 0, {FieldKind::Float, decodeNumeric, false}},
+    {'F', kAll, 0, {FieldKind::Float, decodeNumeric, false}},
+    {'L', kAll, 1, {FieldKind::Logical, decodeLogical, false}},
+    {'D', kAll, 8, {FieldKind::Date, decodeDate, false}},
+    {'M', kNotVfp, 10, {FieldKind::Memo, decodeMemoText, true}},
+    {'M', kVisualFoxPro, 4, {FieldKind::Memo, decodeMemoTextVfp, true}},
+    {'B', kNotVfp, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'B', kVisualFoxPro, 8, {FieldKind::Float, decodeDoubleLe, false}},
+    {'G', kNotVfp, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'G', kVisualFoxPro, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'P', kNotVfp, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'P', kVisualFoxPro, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'W', kVisualFoxPro, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'I', kDBase7, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
+    {'+', kDBase7, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
+    {'I', kNotDBase7, 4, {FieldKind::Integer, decodeInt32Le, false}},
+    {'O', kDBase7, 8, {FieldKind::Float, decodeOrderedDoubleBe, false}},
+    {'@', kDBase7, 8, {FieldKind::DateTime, decodeTimestampBe, false}},
+    {'@', kNotDBase7, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
+    {'T', kAll, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
+    {'Y', kAll, 8, {FieldKind::Decimal, decodeCurrency, false}},
+    {'V', kVisualFoxPro, 0, {FieldKind::Character, decodeVarChar, false}},
+    {'Q', kVisualFoxPro, 0, {FieldKind::Blob, decodeVarBinary, false}},
+};
+
+} // namespace
+
+const FieldType* fieldTypeFor(Format format, char letter, unsigned length)
+{
+    const unsigned bit = formatBit(format);
+    for (const FieldTypeEntry& entry : kFieldTypes) {
+        if (entry.letter == letter && (entry.formats & bit) != 0 && (entry.length == 0 || entry.length == length))
+            return &entry.type;
+    }
+    return nullptr;
+}
+
+} // namespace dbase::detail
