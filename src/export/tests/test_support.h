@@ -1,0 +1,123 @@
+#pragma once
+
+#include "export/export_run.h"
+#include "platform/regional.h"
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace exporter::test {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempDir
+{
+public:
+    TempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "educa-export-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(m_path, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const fs::path& path() const { return m_path; }
+    fs::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    fs::path m_path;
+};
+
+inline fs::path fixture(const std::string& relative)
+{
+    return fs::path(EXPORT_FIXTURES_DIR) / relative;
+}
+
+// Copies a fixture folder (recursively) into a new folder of the temporary one.
+inline fs::path copyFixture(const std::string& name, const TempDir& into, const std::string& as)
+{
+    const auto target = into / as;
+    fs::copy(fixture(name), target, fs::copy_options::recursive);
+    return target;
+}
+
+inline std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeFile(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline std::vector<std::string> folderEntries(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Stands in for the window: answers the save dialog from a queue and records every call in order.
+class FakeUi : public ExportUi
+{
+public:
+    std::deque<std::optional<std::string>> answers;
+    std::vector<std::string> events;
+
+    std::optional<std::string> askSaveFileName() override
+    {
+        events.push_back("ask");
+        if (answers.empty())
+            return std::nullopt;
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void showInfo(const std::string& text) override { events.push_back("info:" + text); }
+    void hideExportButton() override { events.push_back("hide"); }
+    void setDefaultCursor() override { events.push_back("cursor"); }
+    void closeMainWindow() override { events.push_back("close"); }
+};
+
+// Spanish settings as a Windows machine in Spain gives them: "," for decimals, dd/MM/yyyy, H:mm:ss.
+inline platform::RegionalSettings spanishSettings()
+{
+    platform::RegionalSettings settings;
+    settings.decimalSeparator = ",";
+    settings.shortDate = "dd/MM/yyyy";
+    settings.dateSeparator = "/";
+    settings.timeSeparator = ":";
+    settings.clock24 = 1;
+    settings.hourLeadingZero = 0;
+    settings.timeMarkBefore = 0;
+    return settings;
+}
+
+// 8 December 2025, 9:05:07.
+inline dbase::DateTime fixedMoment()
+{
+    return {{2025, 12, 8}, {9, 5, 7, 0}};
+}
+
+} // namespace exporter::test
