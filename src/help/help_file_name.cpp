@@ -1,0 +1,68 @@
+#include "help/help_file_name.h"
+
+#include "platform/paths.h"
+
+namespace help {
+
+namespace {
+
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+bool isCompiledHelpName(std::string_view name)
+{
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return false;
+    constexpr std::string_view extension = ".chm";
+    const std::string_view tail = name.substr(dot);
+    if (tail.size() != extension.size())
+        return false;
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        if (asciiLower(tail[i]) != extension[i])
+            return false;
+    }
+    return true;
+}
+
+bool hasDirectoryPart(std::string_view name)
+{
+#ifdef _WIN32
+    return name.find_first_of("\\:") != std::string_view::npos;
+#else
+    return name.find_first_of("\\:/") != std::string_view::npos;
+#endif
+}
+
+std::string resolveHelpFile(std::string_view name, std::string_view programDirectory)
+{
+    if (name.empty() || hasDirectoryPart(name))
+        return std::string(name);
+    std::string resolved(programDirectory);
+    resolved += name;
+    return resolved;
+}
+
+std::filesystem::path localHelpFilePath(std::string_view file)
+{
+#ifdef _WIN32
+    return std::filesystem::u8path(file);
+#else
+    std::filesystem::path path = platform::mapDirectory(file);
+    const std::string fileName = path.filename().string();
+    if (fileName.empty())
+        return path;
+    std::filesystem::path directory = path.parent_path();
+    if (directory.empty())
+        directory = ".";
+    if (auto found = platform::findFileNoCase(directory, fileName))
+        return *found;
+    return path;
+#endif
+}
+
+} // namespace help

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace help {
+
+// The application's help file name ("EDUCA.chm" from start-up on).
+void setApplicationHelpFile(const std::string& name);
+const std::string& applicationHelpFile();
+
+// Context request: asks the help manager to show the page mapped to the context number.
+// Answers true; shows nothing and reports nothing when no viewer accepts it.
+bool contextRequest(std::int32_t context);
+
+// Command request: with command HelpContents shows the help file's table of contents.
+// Nothing happens when the application's help file is empty.
+bool commandRequest(std::uint16_t command, std::int32_t data);
+
+inline constexpr std::uint16_t HelpContents = 3;
+
+} // namespace help

@@ -1,0 +1,112 @@
+#include "help/help_file_name.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <ostream>
+#include <string>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+
+struct CompiledHelpCase
+{
+    const char* name;
+    bool passes;
+};
+
+void PrintTo(const CompiledHelpCase& c, std::ostream* out)
+{
+    *out << "'" << c.name << "'";
+}
+
+class CompiledHelpTest : public testing::TestWithParam<CompiledHelpCase>
+{
+};
+
+TEST_P(CompiledHelpTest, lastExtensionDecides)
+{
+    EXPECT_EQ(help::isCompiledHelpName(GetParam().name), GetParam().passes) << "'" << GetParam().name << "'";
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, CompiledHelpTest,
+    testing::Values(CompiledHelpCase {"EDUCA.chm", true}, CompiledHelpCase {"EDUCA.CHM", true},
+        CompiledHelpCase {"EDUCA.cHm", true}, CompiledHelpCase {"EDUCA.chm ", false}, CompiledHelpCase {"EDUCA", false},
+        CompiledHelpCase {"", false}, CompiledHelpCase {"EDUCA.hlp", false}, CompiledHelpCase {"EDUCA.chm.bak", false},
+        CompiledHelpCase {"EDUCA.chmx", false}, CompiledHelpCase {".chm", true},
+        CompiledHelpCase {"D:\\Ayuda\\EDUCA.chm", true}, CompiledHelpCase {"D:\\Ayuda.chm\\EDUCA", false}));
+
+struct ResolveCase
+{
+    const char* name;
+    const char* expected; // "@" stands for the program directory
+};
+
+void PrintTo(const ResolveCase& c, std::ostream* out)
+{
+    *out << "'" << c.name << "'";
+}
+
+class ResolveTest : public testing::TestWithParam<ResolveCase>
+{
+};
+
+TEST_P(ResolveTest, bareNamesGoBehindTheProgramDirectory)
+{
+    const std::string directory = "/opt/educa/bin/";
+    std::string expected = GetParam().expected;
+    if (const auto at = expected.find('@'); at != std::string::npos)
+        expected.replace(at, 1, directory);
+    EXPECT_EQ(help::resolveHelpFile(GetParam().name, directory), expected);
+}
+
+const ResolveCase resolveCases[] = {
+    {"EDUCA.chm", "@EDUCA.chm"},
+    {"EDUCA.CHM", "@EDUCA.CHM"},
+    {"", ""},
+    {"D:\\Ayuda\\EDUCA.chm", "D:\\Ayuda\\EDUCA.chm"},
+    {"D:EDUCA.chm", "D:EDUCA.chm"},
+    {"Ayuda\\EDUCA.chm", "Ayuda\\EDUCA.chm"},
+#ifndef _WIN32
+    {"/usr/share/educa/EDUCA.chm", "/usr/share/educa/EDUCA.chm"},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Names, ResolveTest, testing::ValuesIn(resolveCases));
+
+#ifndef _WIN32
+class LocalHelpFileTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_dir = std::filesystem::temp_directory_path() / ("educa_help_path_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_dir / "Ayuda");
+        std::ofstream(m_dir / "Ayuda" / "educa.chm") << "x";
+        ::setenv("EDUCA_DRIVE_D", m_dir.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        ::unsetenv("EDUCA_DRIVE_D");
+        std::filesystem::remove_all(m_dir);
+    }
+    std::filesystem::path m_dir;
+};
+
+TEST_F(LocalHelpFileTest, driveTextMapsLikeTableDirectoriesAndCaseIsIgnored)
+{
+    EXPECT_EQ(help::localHelpFilePath("D:\\Ayuda\\EDUCA.chm"), m_dir / "Ayuda" / "educa.chm");
+    EXPECT_EQ(help::localHelpFilePath((m_dir / "Ayuda" / "EDUCA.CHM").string()), m_dir / "Ayuda" / "educa.chm");
+}
+
+TEST_F(LocalHelpFileTest, missingFileKeepsItsPath)
+{
+    EXPECT_EQ(help::localHelpFilePath("D:\\Otra\\EDUCA.chm"), m_dir / "Otra" / "EDUCA.chm");
+}
+#endif
+
+} // namespace
