@@ -1,9 +1,10 @@
 #include "export/exchange_document.h"
 
-#include "export/atomic_file.h"
 #include "export/failure_text.h"
 #include "export/messages.h"
 #include "export/xml_text.h"
+#include "platform/atomic_file.h"
+#include "platform/paths.h"
 #include "platform/regional.h"
 #include "platform/user_error.h"
 #include "timetable/value_text.h"
@@ -23,6 +24,16 @@ constexpr std::string_view TabReference = "&#09;";
 [[noreturn]] void failOutOfMemory()
 {
     throw platform::UserError(documentFailureText({}, systemErrorText(ENOMEM), failureCodeForErrno(ENOMEM)));
+}
+
+// A failed save as the user reads it: the file, then the system's text for the failure, else
+// "OLE error" with the failure code. Windows error numbers take the same 0x8007xxxx form as errno values.
+platform::UserError saveFailure(const platform::FileWriteError& failure)
+{
+    const char* format
+        = failure.step() == platform::FileWriteStep::Replace ? messages::CannotReplaceFile : messages::CannotWriteFile;
+    const auto reason = documentFailureText({}, failure.systemText(), failureCodeForErrno(failure.code().value()));
+    return platform::UserError(fmt::format(fmt::runtime(format), platform::pathText(failure.file()), reason));
 }
 
 template <typename Node> Node require(Node node)
@@ -175,10 +186,14 @@ void ExchangeDocument::Row::set(const char* name, std::int32_t value)
 
 void ExchangeDocument::save(const std::filesystem::path& path) const
 {
-    writeFileAtomically(path, [this](FileSink& sink) {
-        OutputWriter writer([&sink](std::string_view text) { sink.write(text.data(), text.size()); });
-        saveTo(m_document, writer);
-    });
+    try {
+        platform::writeFileAtomically(path, [this](platform::FileSink& sink) {
+            OutputWriter writer([&sink](std::string_view text) { sink.write(text.data(), text.size()); });
+            saveTo(m_document, writer);
+        });
+    } catch (const platform::FileWriteError& failure) {
+        throw saveFailure(failure);
+    }
 }
 
 std::string ExchangeDocument::toString() const

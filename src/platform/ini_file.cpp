@@ -1,13 +1,11 @@
 #include "platform/ini_file.h"
 
+#include "platform/atomic_file.h"
 #include "platform/paths.h"
 #include "platform/user_error.h"
 
-#include <algorithm>
-#include <atomic>
 #include <optional>
 #include <stdexcept>
-#include <system_error>
 #include <vector>
 
 #ifdef _WIN32
@@ -19,13 +17,11 @@
 #include <unistd.h>
 #endif
 
-namespace platform
-{
+namespace platform {
 
 namespace fs = std::filesystem;
 
-namespace
-{
+namespace {
 
 constexpr std::string_view unableToWrite = "Unable to write to ";
 constexpr std::string_view defaultLineEnding = "\r\n";
@@ -163,35 +159,6 @@ UserError writeFailure(const fs::path& file)
     return UserError(std::string(unableToWrite) + pathText(file));
 }
 
-// The file whose bytes are replaced: the target of a symbolic link, so that the link stays.
-fs::path replacedFile(const fs::path& file)
-{
-    std::error_code ec;
-    if (fs::is_symlink(fs::symlink_status(file, ec))) {
-        fs::path target = fs::canonical(file, ec);
-        if (!ec)
-            return target;
-    }
-    return file;
-}
-
-std::string temporaryName(const fs::path& file)
-{
-    static std::atomic<unsigned> counter {0};
-#ifdef _WIN32
-    const unsigned long process = GetCurrentProcessId();
-#else
-    const unsigned long process = static_cast<unsigned long>(getpid());
-#endif
-    return "." + pathText(file.filename()) + "." + std::to_string(process) + "." + std::to_string(++counter) + ".tmp";
-}
-
-fs::path folderOf(const fs::path& file)
-{
-    const fs::path folder = file.parent_path();
-    return folder.empty() ? fs::path(".") : folder;
-}
-
 #ifdef _WIN32
 
 class Handle
@@ -241,37 +208,6 @@ std::optional<std::string> readExisting(const fs::path& file)
         content.append(buffer, got);
     }
     return content;
-}
-
-void replaceWhole(const fs::path& file, const std::string& content, bool exists)
-{
-    const std::string name = temporaryName(file);
-    const fs::path temporary = folderOf(file) / fs::path(std::u8string(name.begin(), name.end()));
-    Handle handle(
-        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle.valid())
-        throw writeFailure(file);
-
-    bool written = true;
-    for (std::size_t done = 0; written && done < content.size();) {
-        DWORD put = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
-        written = WriteFile(handle.get(), content.data() + done, chunk, &put, nullptr) != 0 && put > 0;
-        done += put;
-    }
-    written = written && FlushFileBuffers(handle.get()) != 0;
-    written = handle.close() && written;
-    // ReplaceFileW keeps the old file's attributes and security settings; a read-only file refuses.
-    if (written) {
-        written = exists
-            ? ReplaceFileW(file.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                != 0
-            : MoveFileExW(temporary.c_str(), file.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
-    }
-    if (!written) {
-        DeleteFileW(temporary.c_str());
-        throw writeFailure(file);
-    }
 }
 
 #else
@@ -326,57 +262,6 @@ std::optional<std::string> readExisting(const fs::path& file)
         content.append(buffer, static_cast<std::size_t>(got));
     }
     return content;
-}
-
-bool writeAll(int fd, std::string_view content)
-{
-    while (!content.empty()) {
-        const ssize_t put = ::write(fd, content.data(), content.size());
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        content.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
-}
-
-void replaceWhole(const fs::path& file, const std::string& content, bool exists)
-{
-    using FileStatus = struct stat;
-    FileStatus old {};
-    if (exists) {
-        // A read-only file is not written, as the platform's profile calls refuse it. Without any write
-        // bit it counts as read-only even for a privileged process, like a file marked read-only.
-        if (::stat(file.c_str(), &old) != 0 || (old.st_mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0)
-            throw writeFailure(file);
-    }
-
-    const fs::path folder = folderOf(file);
-    const fs::path temporary = folder / temporaryName(file);
-    Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (fd.get() < 0)
-        throw writeFailure(file);
-
-    bool written = true;
-    if (exists) {
-        written = ::fchmod(fd.get(), old.st_mode & 07777) == 0;
-        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
-            // Only a privileged process can give the file back to another owner; others keep it as theirs.
-        }
-    }
-    written = written && writeAll(fd.get(), content) && ::fsync(fd.get()) == 0;
-    written = fd.close() && written;
-    written = written && ::rename(temporary.c_str(), file.c_str()) == 0;
-    if (!written) {
-        ::unlink(temporary.c_str());
-        throw writeFailure(file);
-    }
-
-    // Make the rename itself last; the new file is complete either way.
-    Descriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folderFd.get() >= 0)
-        ::fsync(folderFd.get());
 }
 
 #endif
@@ -451,10 +336,14 @@ std::string withProfileString(
 
 void writeProfileString(const fs::path& file, std::string_view section, std::string_view key, std::string_view value)
 {
-    const fs::path target = replacedFile(file);
-    const std::optional<std::string> old = readExisting(target);
+    // Reading follows a symbolic link as the writer does, so the file read is the file replaced.
+    const std::optional<std::string> old = readExisting(file);
     const std::string content = withProfileString(old.value_or(std::string()), section, key, value);
-    replaceWhole(target, content, old.has_value());
+    try {
+        writeFileAtomically(file, content);
+    } catch (const FileWriteError&) {
+        throw writeFailure(file);
+    }
 }
 
 } // namespace platform

@@ -1,0 +1,421 @@
+#include "platform/atomic_file.h"
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using platform::FileSink;
+using platform::FileWriteError;
+using platform::FileWriteStep;
+using platform::writeFileAtomically;
+
+const std::string OldContent = "contenido anterior\n";
+
+std::string readAll(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeAll(const fs::path& file, const std::string& content)
+{
+    std::ofstream(file, std::ios::binary) << content;
+}
+
+std::vector<std::string> folderEntries(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The failure of a write that is expected to fail.
+FileWriteError failureOf(const std::function<void()>& write)
+{
+    try {
+        write();
+    } catch (const FileWriteError& failure) {
+        return failure;
+    }
+    throw std::logic_error("the write did not fail");
+}
+
+// Each test gets a folder of its own, named so that test runs in parallel never share one.
+class AtomicFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string("educa_atomic_") + test->name() + "_" + std::to_string(std::random_device {}());
+        std::replace(name.begin(), name.end(), '/', '_');
+        m_dir = fs::temp_directory_path() / name;
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        for (const auto& entry : fs::recursive_directory_iterator(m_dir, ec))
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(m_dir, ec);
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(AtomicFileTest, createsANewFileAndLeavesNothingElse)
+{
+    writeFileAtomically(m_dir / "nuevo.xml", std::string_view("<a/>"));
+    EXPECT_EQ(readAll(m_dir / "nuevo.xml"), "<a/>");
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"nuevo.xml"});
+}
+
+TEST_F(AtomicFileTest, replacesAnExistingFileWhole)
+{
+    const fs::path file = m_dir / "educa.xml";
+    writeAll(file, std::string(100000, 'v'));
+    writeFileAtomically(file, std::string_view("nuevo"));
+    EXPECT_EQ(readAll(file), "nuevo");
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"educa.xml"});
+}
+
+TEST_F(AtomicFileTest, writesLargeContentWholeWhateverThePieceSizes)
+{
+    std::string big(3 * 1024 * 1024 + 17, 'x');
+    for (std::size_t i = 0; i < big.size(); i += 4099)
+        big[i] = static_cast<char>('a' + i % 26);
+    writeFileAtomically(m_dir / "grande.xml", [&](FileSink& sink) {
+        // Pieces of every size, smaller and larger than any buffer, and empty ones.
+        std::size_t at = 0;
+        for (std::size_t piece = 0; at < big.size(); piece = piece * 3 + 1) {
+            const auto n = std::min(piece, big.size() - at);
+            sink.write(big.data() + at, n);
+            at += n;
+        }
+    });
+    EXPECT_EQ(readAll(m_dir / "grande.xml"), big);
+}
+
+TEST_F(AtomicFileTest, aThrowingProducerLeavesTheOldFileAndNoTemporary)
+{
+    const fs::path file = m_dir / "educa.xml";
+    writeAll(file, OldContent);
+    try {
+        writeFileAtomically(file, [](FileSink& sink) {
+            sink.write("<SERVICIO>", 10);
+            sink.write(std::string(200000, 'x').data(), 200000);
+            throw std::runtime_error("interrumpido");
+        });
+        FAIL() << "no failure";
+    } catch (const std::runtime_error& e) {
+        // The producer's own exception, not one of the writer's.
+        EXPECT_EQ(std::string(e.what()), "interrumpido");
+    }
+    EXPECT_EQ(readAll(file), OldContent);
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"educa.xml"});
+}
+
+TEST_F(AtomicFileTest, aFolderInTheTargetsPlaceIsRefused)
+{
+    fs::create_directory(m_dir / "carpeta");
+    const auto failure = failureOf([&] { writeFileAtomically(m_dir / "carpeta", std::string_view("x")); });
+    EXPECT_EQ(failure.file(), m_dir / "carpeta");
+    EXPECT_EQ(failure.step(), FileWriteStep::Write);
+    EXPECT_FALSE(failure.systemText().empty());
+    EXPECT_TRUE(fs::is_empty(m_dir / "carpeta"));
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"carpeta"});
+}
+
+TEST_F(AtomicFileTest, aMissingFolderFailsAndCreatesNothing)
+{
+    const auto failure = failureOf([&] { writeFileAtomically(m_dir / "falta" / "educa.xml", std::string_view("x")); });
+    EXPECT_EQ(failure.file(), m_dir / "falta" / "educa.xml");
+    EXPECT_EQ(failure.step(), FileWriteStep::Write);
+    EXPECT_TRUE(fs::is_empty(m_dir));
+}
+
+#ifndef _WIN32
+
+TEST_F(AtomicFileTest, anExistingFileKeepsItsPermissionsAndOwner)
+{
+    const fs::path file = m_dir / "educa.xml";
+    writeAll(file, OldContent);
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    // Only a privileged process can write a file it does not own and give the new one back.
+    const bool privileged = ::geteuid() == 0;
+    if (privileged) {
+        ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+    }
+
+    writeFileAtomically(file, std::string_view("nuevo"));
+
+    EXPECT_EQ(readAll(file), "nuevo");
+    struct stat status
+    {
+    };
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    if (privileged) {
+        EXPECT_EQ(status.st_uid, 4321u);
+        EXPECT_EQ(status.st_gid, 4322u);
+    }
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"educa.xml"});
+}
+
+TEST_F(AtomicFileTest, aChainOfSymbolicLinksIsFollowedAndStays)
+{
+    fs::create_directory(m_dir / "datos");
+    writeAll(m_dir / "datos" / "real.xml", OldContent);
+    fs::create_symlink("datos/real.xml", m_dir / "medio.xml");
+    fs::create_directory(m_dir / "otra");
+    fs::create_symlink("../medio.xml", m_dir / "otra" / "enlace.xml");
+
+    writeFileAtomically(m_dir / "otra" / "enlace.xml", std::string_view("nuevo"));
+
+    EXPECT_TRUE(fs::is_symlink(m_dir / "otra" / "enlace.xml"));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "medio.xml"));
+    EXPECT_EQ(readAll(m_dir / "datos" / "real.xml"), "nuevo");
+    EXPECT_EQ(folderEntries(m_dir / "datos"), std::vector<std::string> {"real.xml"});
+    EXPECT_EQ(folderEntries(m_dir / "otra"), std::vector<std::string> {"enlace.xml"});
+}
+
+TEST_F(AtomicFileTest, aLinkToAMissingFileCreatesTheFileItNames)
+{
+    fs::create_symlink("real.xml", m_dir / "enlace.xml");
+    writeFileAtomically(m_dir / "enlace.xml", std::string_view("nuevo"));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "enlace.xml"));
+    EXPECT_EQ(readAll(m_dir / "real.xml"), "nuevo");
+}
+
+TEST_F(AtomicFileTest, aLinkLoopFailsAndStaysALink)
+{
+    fs::create_symlink("b.xml", m_dir / "a.xml");
+    fs::create_symlink("a.xml", m_dir / "b.xml");
+    const auto failure = failureOf([&] { writeFileAtomically(m_dir / "a.xml", std::string_view("x")); });
+    EXPECT_EQ(failure.code(), std::errc::too_many_symbolic_link_levels);
+    EXPECT_EQ(failure.file(), m_dir / "a.xml");
+    EXPECT_TRUE(fs::is_symlink(m_dir / "a.xml"));
+    EXPECT_EQ(folderEntries(m_dir), (std::vector<std::string> {"a.xml", "b.xml"}));
+}
+
+TEST_F(AtomicFileTest, aFailureThroughALinkNamesTheLink)
+{
+    fs::create_symlink("falta/real.xml", m_dir / "enlace.xml");
+    const auto failure = failureOf([&] { writeFileAtomically(m_dir / "enlace.xml", std::string_view("x")); });
+    EXPECT_EQ(failure.code(), std::errc::no_such_file_or_directory);
+    EXPECT_EQ(failure.file(), m_dir / "enlace.xml");
+    EXPECT_EQ(failure.systemText(), std::generic_category().message(ENOENT));
+}
+
+// Targets that cannot be written: each is refused with the system's error, and the folder is left as it was.
+struct RefusedTarget
+{
+    const char* name;
+    std::function<fs::path(const fs::path& dir)> prepare; // makes the situation, answers the target
+    std::errc expected;
+};
+
+void PrintTo(const RefusedTarget& target, std::ostream* os)
+{
+    *os << target.name;
+}
+
+class RefusedTargetTest : public AtomicFileTest, public ::testing::WithParamInterface<RefusedTarget>
+{
+};
+
+TEST_P(RefusedTargetTest, failsWithTheSystemsErrorAndChangesNothing)
+{
+    const fs::path target = GetParam().prepare(m_dir);
+    const auto before = folderEntries(m_dir);
+    const auto oldContent = fs::is_regular_file(target) ? readAll(target) : std::string();
+
+    const auto failure = failureOf([&] { writeFileAtomically(target, std::string_view("nuevo")); });
+
+    EXPECT_EQ(failure.code(), GetParam().expected);
+    EXPECT_EQ(failure.file(), target);
+    EXPECT_EQ(failure.step(), FileWriteStep::Write);
+    EXPECT_EQ(failure.systemText(), failure.code().message());
+    EXPECT_EQ(folderEntries(m_dir), before);
+    if (fs::is_regular_file(target)) {
+        EXPECT_EQ(readAll(target), oldContent);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, RefusedTargetTest,
+    ::testing::Values(RefusedTarget {"missingFolder", [](const fs::path& dir) { return dir / "falta" / "educa.xml"; },
+                          std::errc::no_such_file_or_directory},
+        RefusedTarget {"underAFile",
+            [](const fs::path& dir) {
+                writeAll(dir / "fichero", "x");
+                return dir / "fichero" / "educa.xml";
+            },
+            std::errc::not_a_directory},
+        RefusedTarget {"aFolder",
+            [](const fs::path& dir) {
+                fs::create_directory(dir / "carpeta");
+                return dir / "carpeta";
+            },
+            std::errc::is_a_directory},
+        RefusedTarget {"aFifo",
+            [](const fs::path& dir) {
+                if (::mkfifo((dir / "tubo").c_str(), 0644) != 0)
+                    throw std::runtime_error("mkfifo failed");
+                return dir / "tubo";
+            },
+            std::errc::not_supported},
+        RefusedTarget {"aReadOnlyFile",
+            [](const fs::path& dir) {
+                writeAll(dir / "educa.xml", OldContent);
+                fs::permissions(dir / "educa.xml", fs::perms::owner_read | fs::perms::group_read);
+                return dir / "educa.xml";
+            },
+            std::errc::permission_denied},
+        RefusedTarget {"aLinkToAReadOnlyFile",
+            [](const fs::path& dir) {
+                writeAll(dir / "real.xml", OldContent);
+                fs::permissions(dir / "real.xml", fs::perms::owner_read);
+                fs::create_symlink("real.xml", dir / "enlace.xml");
+                return dir / "enlace.xml";
+            },
+            std::errc::permission_denied}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AtomicFileTest, aFolderWithoutWritePermissionFails)
+{
+    const fs::path folder = m_dir / "solo-lectura";
+    fs::create_directory(folder);
+    writeAll(folder / "educa.xml", OldContent);
+    ::chmod(folder.c_str(), 0555);
+    if (::access(folder.c_str(), W_OK) == 0)
+        GTEST_SKIP() << "permissions do not apply to this user (root)";
+    const auto failure = failureOf([&] { writeFileAtomically(folder / "educa.xml", std::string_view("nuevo")); });
+    EXPECT_EQ(failure.code(), std::errc::permission_denied);
+    EXPECT_EQ(readAll(folder / "educa.xml"), OldContent);
+    EXPECT_EQ(folderEntries(folder), std::vector<std::string> {"educa.xml"});
+}
+
+TEST_F(AtomicFileTest, aNameAtTheSystemsLimitStillGetsATemporaryFile)
+{
+    // 255 bytes, with a two-byte letter where the temporary name's copy of it is cut.
+    const std::string name = std::string(63, 'a') + "\xC3\xB1" + std::string(190, 'b');
+    ASSERT_EQ(name.size(), 255u);
+    writeAll(m_dir / name, OldContent);
+    writeFileAtomically(m_dir / name, std::string_view("nuevo"));
+    EXPECT_EQ(readAll(m_dir / name), "nuevo");
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {name});
+}
+
+TEST_F(AtomicFileTest, aTargetThatBecomesAFolderMeanwhileFailsAtTheReplaceStep)
+{
+    const fs::path file = m_dir / "educa.xml";
+    writeAll(file, OldContent);
+    const auto failure = failureOf([&] {
+        writeFileAtomically(file, [&](FileSink& sink) {
+            sink.write("nuevo", 5);
+            fs::remove(file);
+            fs::create_directories(file / "dentro");
+        });
+    });
+    EXPECT_EQ(failure.step(), FileWriteStep::Replace);
+    EXPECT_EQ(failure.file(), file);
+    EXPECT_TRUE(fs::is_directory(file / "dentro"));
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"educa.xml"});
+}
+
+// A file size limit makes write() fail part way, as a full disk does.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        if (::getrlimit(RLIMIT_FSIZE, &m_saved) != 0)
+            throw std::runtime_error("getrlimit failed");
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        if (::setrlimit(RLIMIT_FSIZE, &limited) != 0)
+            throw std::runtime_error("setrlimit failed");
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved {};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+TEST_F(AtomicFileTest, aFullDiskFailsWithTheSystemsErrorAndKeepsTheOldFile)
+{
+    const fs::path file = m_dir / "educa.xml";
+    writeAll(file, OldContent);
+    std::optional<FileWriteError> failure;
+    {
+        FileSizeLimit limit(100000);
+        failure = failureOf([&] { writeFileAtomically(file, std::string(300000, 'x')); });
+    }
+    EXPECT_EQ(failure->code(), std::errc::file_too_large);
+    EXPECT_EQ(failure->step(), FileWriteStep::Write);
+    EXPECT_EQ(failure->file(), file);
+    EXPECT_EQ(failure->systemText(), std::generic_category().message(EFBIG));
+    EXPECT_EQ(readAll(file), OldContent);
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"educa.xml"});
+}
+
+TEST_F(AtomicFileTest, aProducerThatSwallowsAWriteFailureCannotMakeThePartialFileCount)
+{
+    const fs::path file = m_dir / "educa.xml";
+    writeAll(file, OldContent);
+    int swallowed = 0;
+    std::optional<FileWriteError> failure;
+    {
+        FileSizeLimit limit(100000);
+        failure = failureOf([&] {
+            writeFileAtomically(file, [&](FileSink& sink) {
+                const std::string piece(70000, 'x');
+                for (int i = 0; i < 3; ++i) {
+                    try {
+                        sink.write(piece.data(), piece.size());
+                    } catch (const FileWriteError&) {
+                        ++swallowed;
+                    }
+                }
+            });
+        });
+    }
+    EXPECT_GE(swallowed, 1);
+    EXPECT_EQ(failure->code(), std::errc::file_too_large);
+    EXPECT_EQ(readAll(file), OldContent);
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"educa.xml"});
+}
+
+#endif
+
+} // namespace
