@@ -1,0 +1,13 @@
+#include "app/application.h"
+#include "app/logic/command_line.h"
+#include "app/startup.h"
+
+#include <span>
+
+int main(int argc, char** argv)
+{
+    // Read before the application object takes the options meant for Qt out of argv.
+    const auto arguments = app::argumentsFromArgv(std::span<const char* const>(argv, std::size_t(argc)));
+    app::Application application(argc, argv);
+    return app::runProgram(application, arguments);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QObject>
+
+namespace app::testing {
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void handleRuleThroughFormCreate_data();
+    void handleRuleThroughFormCreate();
+    void unreadableHandleStillStartsTheExport();
+};
+
+} // namespace app::testing

@@ -1,0 +1,32 @@
+#include "app/application.h"
+#include "drawing_test.h"
+#include "main_form_test.h"
+#include "message_boxes_test.h"
+#include "startup_test.h"
+
+#include <QTest>
+
+// One executable for the window layer: every test class runs under the program's own application
+// object, whose event boundary shows failures in the error box.
+int main(int argc, char** argv)
+{
+    app::Application application(argc, argv);
+    int failures = 0;
+    {
+        app::testing::TestMainForm test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        app::testing::TestStartup test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        app::testing::TestMessageBoxes test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        app::testing::TestDrawing test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    return failures == 0 ? 0 : 1;
+}
