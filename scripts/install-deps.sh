@@ -5,10 +5,11 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
+    clang libclang-rt-14-dev
     libgtest-dev libgmock-dev
     libpugixml-dev libfmt-dev
     python3 python3-dbf python3-dbfread python3-lxml libxml2-utils
-    qt6-base-dev libchm-dev fp-utils
+    qt6-base-dev libchm-dev fp-utils libxcb1-dev fonts-dejavu-core fonts-liberation2
     xvfb xdotool x11-utils imagemagick
     locales
 )
