@@ -249,13 +249,15 @@ DateFormatSettings mapDateFormat(std::string_view dFmt)
     DateFormatSettings result;
     std::string picture;
     bool anyElement = false;
-    std::optional<char> candidate;
+    // The separator seen since the last element; 0 when none (a plain char keeps GCC's
+    // uninitialised-use analysis quiet, which misfires on std::optional<char> here).
+    char candidate = 0;
     for (const FormatToken& token : tokenize(dFmt, {})) {
         if (token.conversion == 0) {
             picture += pictureLiteral(token.text);
             if (anyElement && !candidate) {
                 for (char c : token.text) {
-                    if (isAscii(c) && !isAsciiLetter(c)) {
+                    if (c != 0 && isAscii(c) && !isAsciiLetter(c)) {
                         candidate = c;
                         break;
                     }
@@ -266,9 +268,9 @@ DateFormatSettings mapDateFormat(std::string_view dFmt)
         const std::string element = dateElement(token);
         if (element.empty())
             continue;
-        if (candidate && !result.dateSeparator)
-            result.dateSeparator = std::string(1, *candidate);
-        candidate.reset();
+        if (candidate != 0 && !result.dateSeparator)
+            result.dateSeparator = std::string(1, candidate);
+        candidate = 0;
         anyElement = true;
         picture += element;
     }
