@@ -3,7 +3,6 @@
 // Texts of the export run, the exchange document and the command-line tool, as the user sees them (UTF-8).
 namespace exporter::messages {
 
-inline constexpr const char* ApplicationTitle = "TransSelvarEDUCA";
 inline constexpr const char* Finished = "Proceso finalizado";
 inline constexpr const char* NoFileName = "Debe indicar un Nombre de Archivo";
 

@@ -1,6 +1,7 @@
 #include "help/chm_file.h"
 
 #include "help/html_text.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <chm_lib.h>
@@ -41,22 +42,10 @@ std::string untilNul(std::string_view data)
     return std::string(nul == std::string_view::npos ? data : data.substr(0, nul));
 }
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = asciiLower(c);
-    return out;
-}
-
 bool endsWithNoCase(std::string_view text, std::string_view suffix)
 {
-    return text.size() >= suffix.size() && lowered(text.substr(text.size() - suffix.size())) == lowered(suffix);
+    return text.size() >= suffix.size()
+        && platform::asciiLower(text.substr(text.size() - suffix.size())) == platform::asciiLower(suffix);
 }
 
 bool isContentPath(std::string_view path)
@@ -153,10 +142,10 @@ std::optional<std::string> matchStoredPath(const std::vector<std::string>& files
 
     if (std::find(files.begin(), files.end(), wanted) != files.end())
         return wanted;
-    const std::string wantedLower = lowered(wanted);
+    const std::string wantedLower = platform::asciiLower(wanted);
     std::optional<std::string> best;
     for (const std::string& file : files) {
-        const std::string fileLower = lowered(file);
+        const std::string fileLower = platform::asciiLower(file);
         if (fileLower == wantedLower)
             return file;
         // Stored paths start with "/", so a suffix match always sits at a "/" boundary.

@@ -1,6 +1,7 @@
 #include "help/chm_sitemap.h"
 
 #include "help/html_text.h"
+#include "platform/text.h"
 
 #include <optional>
 #include <utility>
@@ -8,11 +9,6 @@
 namespace help {
 
 namespace {
-
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool isSpace(char c)
 {
@@ -25,14 +21,6 @@ struct Tag
     std::vector<std::pair<std::string, std::string>> attributes; // names in lower case, values decoded
 };
 
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = asciiLower(c);
-    return out;
-}
-
 // Reads the tag that starts at text[pos] == '<' and moves pos behind its '>'.
 Tag readTag(std::string_view text, std::size_t& pos)
 {
@@ -41,7 +29,7 @@ Tag readTag(std::string_view text, std::size_t& pos)
     const std::size_t nameStart = i;
     while (i < text.size() && !isSpace(text[i]) && text[i] != '>')
         ++i;
-    tag.name = lowered(text.substr(nameStart, i - nameStart));
+    tag.name = platform::asciiLower(text.substr(nameStart, i - nameStart));
     if (!tag.name.empty() && tag.name.back() == '/' && tag.name.size() > 1)
         tag.name.pop_back();
 
@@ -53,7 +41,7 @@ Tag readTag(std::string_view text, std::size_t& pos)
         const std::size_t attrStart = i;
         while (i < text.size() && !isSpace(text[i]) && text[i] != '=' && text[i] != '>')
             ++i;
-        std::string attrName = lowered(text.substr(attrStart, i - attrStart));
+        std::string attrName = platform::asciiLower(text.substr(attrStart, i - attrStart));
         while (i < text.size() && isSpace(text[i]))
             ++i;
         std::string value;
@@ -122,11 +110,11 @@ std::vector<ContentsEntry> parseSitemap(std::string_view text)
             if (lists.size() > 1)
                 lists.pop_back();
         } else if (tag.name == "object") {
-            const std::string type = lowered(attribute(tag, "type").value_or(""));
+            const std::string type = platform::asciiLower(attribute(tag, "type").value_or(""));
             if (type == "text/sitemap")
                 current.emplace();
         } else if (tag.name == "param" && current) {
-            const std::string name = lowered(attribute(tag, "name").value_or(""));
+            const std::string name = platform::asciiLower(attribute(tag, "name").value_or(""));
             const std::string value = attribute(tag, "value").value_or("");
             // Merged entries repeat Name and Local: the first pair names the entry.
             if (name == "name" && current->name.empty())

@@ -1,6 +1,7 @@
 #include "help/html_text.h"
 
 #include "platform/codepage.h"
+#include "platform/text.h"
 
 #include <array>
 #include <cstdint>
@@ -15,19 +16,6 @@ constexpr int Windows1252 = 1252;
 constexpr int Utf8 = 65001;
 // Only the head of a page is searched for its charset.
 constexpr std::size_t CharsetSearchLength = 4096;
-
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = asciiLower(c);
-    return out;
-}
 
 bool isCharsetChar(char c)
 {
@@ -177,7 +165,7 @@ std::optional<std::uint32_t> parseReference(std::string_view body)
 
 std::string declaredCharset(std::string_view html)
 {
-    const std::string head = lowered(html.substr(0, CharsetSearchLength));
+    const std::string head = platform::asciiLower(html.substr(0, CharsetSearchLength));
     std::size_t at = head.find("charset");
     while (at != std::string::npos) {
         std::size_t pos = at + 7;
