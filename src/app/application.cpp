@@ -3,6 +3,7 @@
 #include "app/message_boxes.h"
 #include "app/pictures.h"
 #include "app/window_texts.h"
+#include "platform/regional.h"
 #include "platform/user_error.h"
 
 #include <QIcon>
@@ -29,6 +30,13 @@ bool Application::notify(QObject* receiver, QEvent* event)
         reportFailure(std::current_exception());
         return false;
     }
+}
+
+bool Application::event(QEvent* event)
+{
+    if (event->type() == QEvent::LocaleChange)
+        platform::reloadRegionalSettings();
+    return QApplication::event(event);
 }
 
 void reportFailure(std::exception_ptr failure)

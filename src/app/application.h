@@ -21,6 +21,10 @@ public:
     // The last resort: a failure that crosses Qt's widget event delivery skips Qt's own cleanups, so
     // the program's handlers run inside runHandler(), which catches before Qt's frames.
     bool notify(QObject* receiver, QEvent* event) override;
+
+protected:
+    // Reads the regional settings again when the system announces that they changed.
+    bool event(QEvent* event) override;
 };
 
 // Runs a handler at the event boundary: a failure that leaves it is shown in the error box, a silent

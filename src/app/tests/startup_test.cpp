@@ -4,7 +4,9 @@
 #include "app/startup.h"
 #include "fixture_database.h"
 #include "modal_script.h"
+#include "platform/regional.h"
 
+#include <QCoreApplication>
 #include <QTest>
 
 namespace app::testing {
@@ -98,6 +100,17 @@ void TestStartup::unreadableHandleStillStartsTheExport()
     QVERIFY(form->isVisible());
     QVERIFY(form->requestClose());
     QVERIFY(!QFile::exists(database.iniPath()));
+}
+
+void TestStartup::announcedLocaleChangeReadsTheSettingsAgain()
+{
+    platform::RegionalSettings odd;
+    odd.decimalSeparator = "#";
+    platform::setRegionalSettings(odd);
+    QEvent change(QEvent::LocaleChange);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &change);
+    QCOMPARE(platform::regionalSettings().decimalSeparator, platform::readSystemRegionalSettings().decimalSeparator);
+    QVERIFY(platform::regionalSettings().decimalSeparator != std::optional<std::string>("#"));
 }
 
 } // namespace app::testing

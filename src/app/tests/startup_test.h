@@ -12,6 +12,7 @@ private slots:
     void handleRuleThroughFormCreate_data();
     void handleRuleThroughFormCreate();
     void unreadableHandleStillStartsTheExport();
+    void announcedLocaleChangeReadsTheSettingsAgain();
 };
 
 } // namespace app::testing
