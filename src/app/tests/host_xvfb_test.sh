@@ -127,6 +127,21 @@ find_window() {
     timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1
 }
 
+# Sends a key to a window until the window goes away: a key sent before the window takes input is
+# lost, which happens on a slow (sanitizer) build or a busy machine. Answers 1 when it never goes.
+press_until_gone() {
+    local win=$1 key=$2 try
+    for try in $(seq 1 15); do
+        xdotool windowfocus --sync "$win" 2>/dev/null
+        xdotool key "$key"
+        for _ in $(seq 1 20); do
+            xwininfo -id "$win" 2>/dev/null | grep -q IsViewable || return 0
+            sleep 0.1
+        done
+    done
+    return 1
+}
+
 ini_value() {
     sed -n 's/^Transformado=\([0-9]*\).*$/\1/p' "$work/prog/Morvanta.ini" 2>/dev/null | head -1
 }
@@ -145,12 +160,12 @@ else
         xwininfo -root -tree
     fi
     xdotool windowfocus --sync "$dialog" 2>/dev/null
+    sleep 0.5 # let the dialog take the keyboard before typing
     xdotool type --delay 10 "$work/out/horario"
     xdotool key Return
     box=$(find_window TransSelvarEDUCA)
     [ -n "$box" ] || fail "no message after the export"
-    xdotool windowfocus --sync "$box" 2>/dev/null
-    xdotool key Return
+    [ -z "$box" ] || press_until_gone "$box" Return || fail "the message does not close"
 fi
 wait_program 20
 [ "$app_rc" = 0 ] || fail "exit code $app_rc instead of 0"
@@ -169,12 +184,10 @@ dialog=$(find_window "Guardar Archivo XML")
 if [ -z "$dialog" ]; then
     fail "no save dialog"
 else
-    xdotool windowfocus --sync "$dialog" 2>/dev/null
-    xdotool key Escape
+    press_until_gone "$dialog" Escape || fail "the save dialog does not close"
     box=$(find_window TransSelvarEDUCA)
     [ -n "$box" ] || fail "no message after cancelling"
-    xdotool windowfocus --sync "$box" 2>/dev/null
-    xdotool key Return
+    [ -z "$box" ] || press_until_gone "$box" Return || fail "the message does not close"
 fi
 wait_program 20
 [ "$app_rc" = 0 ] || fail "exit code $app_rc instead of 0"
@@ -194,8 +207,7 @@ else
     if xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1; then
         fail "the main window is shown"
     fi
-    xdotool windowfocus --sync "$box" 2>/dev/null
-    xdotool key Return
+    press_until_gone "$box" Return || fail "the error message does not close"
 fi
 wait_program 20
 [ "$app_rc" = 1 ] || fail "exit code $app_rc instead of 1"
@@ -208,8 +220,12 @@ window=$(find_window "$caption")
 if [ -z "$window" ]; then
     fail "the window is not shown"
 else
-    sleep 0.6 # the program takes the keyboard focus a moment after it is shown
-    xdotool key s
+    # The program takes the keyboard focus a moment after it is shown: press S until it closes.
+    for _ in $(seq 1 15); do
+        sleep 0.6
+        xdotool key s
+        xwininfo -id "$window" 2>/dev/null | grep -q IsViewable || break
+    done
 fi
 wait_program 20
 [ "$app_rc" = 0 ] || fail "exit code $app_rc instead of 0"
