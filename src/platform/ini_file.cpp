@@ -126,7 +126,12 @@ void checkArguments(std::string_view section, std::string_view key, std::string_
         throw std::invalid_argument("ini section, key and value must be single lines");
     if (section.find(']') != std::string_view::npos)
         throw std::invalid_argument("ini section name must not contain ']'");
-    if (key.find('=') != std::string_view::npos || key.starts_with('[') || key.starts_with(';'))
+    // Names are matched without their surrounding blanks, so a key that starts with "[" or ";" after
+    // its blanks would be written as a section header or a comment.
+    const std::string_view bareKey = trimmed(key);
+    if (bareKey.empty() || trimmed(section).empty())
+        throw std::invalid_argument("ini section and key must not be blank");
+    if (key.find('=') != std::string_view::npos || bareKey.starts_with('[') || bareKey.starts_with(';'))
         throw std::invalid_argument("ini key name must not contain '=' or start with '[' or ';'");
 }
 
