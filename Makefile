@@ -1,13 +1,16 @@
 # make demo: install what is missing, build, and export the sample school to educa.xml.
 # make test: install what is missing, build, and run every test twice (normal build, then with
-#            AddressSanitizer and UndefinedBehaviorSanitizer).
+#            AddressSanitizer and UndefinedBehaviorSanitizer), then each fuzz target for a minute.
 JOBS ?= 2
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= table export command_line ini
 CMAKE_FLAGS ?=
 WERROR ?= ON
 
-.PHONY: all deps build demo test test-normal test-asan clean format
+.PHONY: all deps build demo test test-normal test-asan test-fuzz clean format
 
 all: build
 
@@ -30,10 +33,16 @@ test-asan: deps
 	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
 
-test: test-normal test-asan
+# The fuzz targets, built with clang in their own folder, FUZZ_SECONDS each (scripts/fuzz.sh).
+test-fuzz: deps
+	@for t in $(FUZZ_TARGETS); do \
+		FUZZ_BUILD=$(FUZZ_BUILD) JOBS=$(JOBS) ./scripts/fuzz.sh $$t $(FUZZ_SECONDS) || exit 1; \
+	done
+
+test: test-normal test-asan test-fuzz
 
 format:
-	find src bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find src bench fuzz tests -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -165,12 +165,16 @@ TableLayout parseLayout(std::string_view header, std::uint64_t fileSize, const s
 
     // Descriptors run up to the 0x0D terminator. What follows it (the VFP backlink, the dBase 7
     // property block, padding) lies inside the header length but holds no columns. Some files have
-    // no terminator: then the header length ends the list, as does a name starting with NUL.
+    // no terminator: then the header length ends the list, as does a descriptor of zeros.
     const std::size_t descriptorSize = level7 ? kLevel7DescriptorSize : kDescriptorSize;
     std::size_t position = fixedSize;
     while (position + descriptorSize <= layout.headerLength) {
         const char* d = header.data() + position;
-        if (d[0] == kHeaderTerminator || d[0] == '\0')
+        if (d[0] == kHeaderTerminator)
+            break;
+        // Zeros where the terminator is missing are padding; a descriptor whose name merely starts
+        // with NUL (an empty name) still has its type and length, and the columns after it count.
+        if (d[0] == '\0' && d[level7 ? kLevel7TypeOffset : kTypeOffset] == '\0')
             break;
         ColumnDescriptor column;
         if (level7) {

@@ -358,22 +358,28 @@ std::string toUtf8(std::string_view bytes, int codePage)
             out += conv.table[static_cast<unsigned char>(c)];
         return out;
     }
-    // Multi-byte: convert, and where a sequence is invalid put U+FFFD for its first byte and go on.
+    // Multi-byte: one pass. Where a sequence is invalid, or cut off at the end, U+FFFD stands for its
+    // first byte and the conversion goes on after that byte. (Trying ever shorter pieces instead
+    // takes cubic time on a long text of garbage.)
     static std::mutex mutex;
     std::lock_guard lock(mutex);
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::string piece;
-        std::size_t end = bytes.size();
-        while (end > start && !convertWhole(conv.iconv->handle(), bytes.substr(start, end - start), piece))
-            --end;
-        if (end == start) {
+    const iconv_t handle = conv.iconv->handle();
+    iconv(handle, nullptr, nullptr, nullptr, nullptr);
+    std::string buffer(bytes.size() * 4 + 16, '\0');
+    char* inPtr = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char* outPtr = buffer.data();
+        std::size_t outLeft = buffer.size();
+        const std::size_t r = iconv(handle, &inPtr, &inLeft, &outPtr, &outLeft);
+        const int error = errno;
+        out.append(buffer.data(), buffer.size() - outLeft);
+        if (r == static_cast<std::size_t>(-1) && error != E2BIG) {
             out += Replacement;
-            ++start;
-            continue;
+            ++inPtr;
+            --inLeft;
+            iconv(handle, nullptr, nullptr, nullptr, nullptr);
         }
-        out += piece;
-        start = end;
     }
     return out;
 #endif
