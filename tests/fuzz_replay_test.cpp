@@ -56,6 +56,11 @@ std::vector<FuzzInput> fuzzInputs()
     return inputs;
 }
 
+void PrintTo(const FuzzInput& input, std::ostream* out)
+{
+    *out << input.target << "/" << input.file.filename().string();
+}
+
 class FuzzReplay : public ::testing::TestWithParam<FuzzInput>
 {
 };
