@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include "file_helpers.h"
+
 #include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
@@ -29,27 +31,9 @@ using platform::writeFileAtomically;
 
 const std::string OldContent = "contenido anterior\n";
 
-std::string readAll(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeAll(const fs::path& file, const std::string& content)
-{
-    std::ofstream(file, std::ios::binary) << content;
-}
-
-std::vector<std::string> folderEntries(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using platform::testing::folderEntries;
+using platform::testing::readAll;
+using platform::testing::writeAll;
 
 // The failure of a write that is expected to fail.
 FileWriteError failureOf(const std::function<void()>& write)

@@ -2,6 +2,8 @@
 #include "platform/user_error.h"
 
 #include <fstream>
+#include "file_helpers.h"
+
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -67,27 +69,9 @@ TEST(ProfileText, rejectsNamesAndValuesThatWouldBreakTheFile)
     EXPECT_THROW(platform::withProfileString("", "s\n", "k", "v"), std::invalid_argument);
 }
 
-std::string readAll(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeAll(const fs::path& file, const std::string& content)
-{
-    std::ofstream(file, std::ios::binary) << content;
-}
-
-std::vector<std::string> folderEntries(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using platform::testing::folderEntries;
+using platform::testing::readAll;
+using platform::testing::writeAll;
 
 class ProfileFile : public ::testing::Test
 {
