@@ -10,7 +10,7 @@ FUZZ_TARGETS ?= table export command_line ini
 CMAKE_FLAGS ?=
 WERROR ?= ON
 
-.PHONY: all deps build demo test test-normal test-asan test-fuzz clean format
+.PHONY: all deps build demo test test-normal test-asan test-fuzz clean format format-check
 
 all: build
 
@@ -39,10 +39,16 @@ test-fuzz: deps
 		FUZZ_BUILD=$(FUZZ_BUILD) JOBS=$(JOBS) ./scripts/fuzz.sh $$t $(FUZZ_SECONDS) || exit 1; \
 	done
 
-test: test-normal test-asan test-fuzz
+test: format-check test-normal test-asan test-fuzz
+
+SOURCES = find src bench fuzz tests -name '*.cpp' -o -name '*.h'
 
 format:
-	find src bench fuzz tests -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	$(SOURCES) | xargs clang-format -i
+
+# Every source must match .clang-format; `make format` fixes what this finds.
+format-check: deps
+	$(SOURCES) | xargs clang-format --dry-run --Werror
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -41,10 +41,9 @@ void put32(std::string& s, std::size_t at, std::uint32_t v)
 // A plain dBase III table written by the benchmark itself (language driver 0x02, code page 850).
 void writeTable(const fs::path& path, std::uint32_t rows)
 {
-    const std::vector<Col> cols = {{"ASIG", 'C', 8, 0},     {"AULA", 'C', 4, 0},  {"CODGRUPO", 'C', 10, 0},
-                                   {"CURSO", 'C', 3, 0},    {"DIA", 'N', 2, 0},   {"GRUPO", 'C', 1, 0},
-                                   {"HORA", 'N', 2, 0},     {"NIVEL", 'C', 5, 0}, {"PROF", 'C', 4, 0},
-                                   {"SESIONES", 'N', 3, 0}, {"TAREA", 'C', 20, 0}, {"TURNO", 'C', 1, 0}};
+    const std::vector<Col> cols = {{"ASIG", 'C', 8, 0}, {"AULA", 'C', 4, 0}, {"CODGRUPO", 'C', 10, 0},
+        {"CURSO", 'C', 3, 0}, {"DIA", 'N', 2, 0}, {"GRUPO", 'C', 1, 0}, {"HORA", 'N', 2, 0}, {"NIVEL", 'C', 5, 0},
+        {"PROF", 'C', 4, 0}, {"SESIONES", 'N', 3, 0}, {"TAREA", 'C', 20, 0}, {"TURNO", 'C', 1, 0}};
     unsigned recordLength = 1;
     for (const auto& c : cols)
         recordLength += c.length;
@@ -72,8 +71,8 @@ void writeTable(const fs::path& path, std::uint32_t rows)
     std::string record;
     for (std::uint32_t r = 0; r < rows; ++r) {
         char buf[128];
-        std::snprintf(buf, sizeof buf, " %-8s%-4s%-10s%-3s%2u%-1s%2u%-5s%-4s%3u%-20s%-1s", "MAT1", "A12", "1ESOA",
-                      "1", r % 5 + 1, "A", r % 7 + 1, "ESO", "P\xA5O", r % 4, "Clase de matem\xA0ticas", "M");
+        std::snprintf(buf, sizeof buf, " %-8s%-4s%-10s%-3s%2u%-1s%2u%-5s%-4s%3u%-20s%-1s", "MAT1", "A12", "1ESOA", "1",
+            r % 5 + 1, "A", r % 7 + 1, "ESO", "P\xA5O", r % 4, "Clase de matem\xA0ticas", "M");
         out.write(buf, recordLength);
     }
     out.put(0x1A);
@@ -117,14 +116,14 @@ int main(int argc, char** argv)
     }
     double engineTime = seconds(t0);
     std::printf("motor:          %.3f s, %zu filas, %.0f filas/s, %.0f MB/s\n", engineTime, count, count / engineTime,
-                megabytes / engineTime);
+        megabytes / engineTime);
 
     t0 = std::chrono::steady_clock::now();
     timetable::TableComponent component("wwTableSoluc", "SOLUC", timetable::TableType::ttDBase, true, dir.string());
     component.open();
     std::vector<timetable::Field*> fields;
-    for (const char* name : {"ASIG", "AULA", "CODGRUPO", "CURSO", "DIA", "GRUPO", "HORA", "NIVEL", "PROF", "SESIONES",
-                             "TAREA", "TURNO"})
+    for (const char* name :
+        {"ASIG", "AULA", "CODGRUPO", "CURSO", "DIA", "GRUPO", "HORA", "NIVEL", "PROF", "SESIONES", "TAREA", "TURNO"})
         fields.push_back(&component.fieldByName(name));
     count = 0;
     for (component.first(); !component.eof(); component.next()) {
@@ -135,7 +134,7 @@ int main(int argc, char** argv)
     component.close();
     double layerTime = seconds(t0);
     std::printf("capa de tablas: %.3f s, %zu filas, %.0f filas/s, %.0f MB/s (texto de los 12 campos)\n", layerTime,
-                count, count / layerTime, megabytes / layerTime);
+        count, count / layerTime, megabytes / layerTime);
     std::printf("(%zu bytes de texto leidos)\n", bytes);
     fs::remove(file);
     return 0;

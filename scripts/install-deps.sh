@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    clang libclang-rt-14-dev
+    clang clang-format libclang-rt-14-dev
     libgtest-dev libgmock-dev
     libpugixml-dev libfmt-dev
     python3 python3-dbf python3-dbfread python3-lxml libxml2-utils

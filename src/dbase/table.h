@@ -14,10 +14,10 @@ namespace dbase {
 // The file family, decided from the file's first byte.
 enum class Format
 {
-    DBase3,       // dBase III/III+, FoxBASE+, Clipper (0x03, 0x83)
-    DBase4,       // dBase IV and 5 (0x8B, 0x7B, 0xCB, ...)
-    DBase7,       // level 7: 68-byte header, 48-byte descriptors
-    FoxPro,       // FoxBase/FoxPro 2.x (0xF5, 0xFB)
+    DBase3, // dBase III/III+, FoxBASE+, Clipper (0x03, 0x83)
+    DBase4, // dBase IV and 5 (0x8B, 0x7B, 0xCB, ...)
+    DBase7, // level 7: 68-byte header, 48-byte descriptors
+    FoxPro, // FoxBase/FoxPro 2.x (0xF5, 0xFB)
     VisualFoxPro, // 0x30, 0x31, 0x32
 };
 
@@ -29,11 +29,11 @@ enum class OpenMode
 
 struct Column
 {
-    std::string name;   // UTF-8, cut at the first NUL, blanks trimmed
-    char type = 0;      // the type letter as the file gives it
+    std::string name; // UTF-8, cut at the first NUL, blanks trimmed
+    char type = 0; // the type letter as the file gives it
     FieldKind kind = FieldKind::Character;
     bool readable = true; // false for a type the engine cannot read: the table layer makes no field for it
-    unsigned offset = 0;  // inside the record, after the deletion flag byte
+    unsigned offset = 0; // inside the record, after the deletion flag byte
     unsigned length = 0;
     unsigned decimals = 0;
 };
@@ -46,8 +46,8 @@ public:
     // Opens fileName in directory, finding both the table and its memo file without regard to case.
     // Throws Error: DirectoryNotFound, TableNotFound, AccessDenied, ReadOnlyTable (mode ReadWrite on a
     // file that allows only reading), NotATable, CorruptHeader, MemoNotFound, CorruptMemo.
-    static std::unique_ptr<Table> open(const std::filesystem::path& directory, std::string_view fileName,
-                                       OpenMode mode);
+    static std::unique_ptr<Table> open(
+        const std::filesystem::path& directory, std::string_view fileName, OpenMode mode);
     virtual ~Table();
 
     Table(const Table&) = delete;

@@ -10,22 +10,22 @@ namespace dbase {
 enum class FieldKind
 {
     Character, // C, VFP V: text, converted to UTF-8
-    Float,     // N, F, VFP B, dBase 7 O: 8-byte double
-    Integer,   // VFP I, dBase 7 I and + (autoincrement)
-    Decimal,   // VFP Y (currency): value times 10 000
-    Logical,   // L
-    Date,      // D
-    Time,      // time of day (no dBase type of its own; kept for completeness)
-    DateTime,  // VFP T, dBase 7 @
-    Memo,      // M: text in the memo file, converted to UTF-8
-    Blob,      // dBase 5/7 B, G, P, VFP W and Q: bytes, unconverted
+    Float, // N, F, VFP B, dBase 7 O: 8-byte double
+    Integer, // VFP I, dBase 7 I and + (autoincrement)
+    Decimal, // VFP Y (currency): value times 10 000
+    Logical, // L
+    Date, // D
+    Time, // time of day (no dBase type of its own; kept for completeness)
+    DateTime, // VFP T, dBase 7 @
+    Memo, // M: text in the memo file, converted to UTF-8
+    Blob, // dBase 5/7 B, G, P, VFP W and Q: bytes, unconverted
 };
 
 struct Date
 {
     int year = 0;
     int month = 0; // 1..12
-    int day = 0;   // 1..31
+    int day = 0; // 1..31
     friend bool operator==(const Date&, const Date&) = default;
 };
 
@@ -56,6 +56,9 @@ struct Decimal
 // std::string holds UTF-8 text for Character and Memo columns and raw bytes for Blob columns.
 using Value = std::variant<std::monostate, std::string, double, std::int32_t, Decimal, bool, Date, TimeOfDay, DateTime>;
 
-inline bool isBlank(const Value& v) { return std::holds_alternative<std::monostate>(v); }
+inline bool isBlank(const Value& v)
+{
+    return std::holds_alternative<std::monostate>(v);
+}
 
 } // namespace dbase

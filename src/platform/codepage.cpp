@@ -99,7 +99,10 @@ std::string iconvName(int codePage)
 class Iconv
 {
 public:
-    Iconv(const std::string& to, const std::string& from) : m_handle(iconv_open(to.c_str(), from.c_str())) { }
+    Iconv(const std::string& to, const std::string& from)
+        : m_handle(iconv_open(to.c_str(), from.c_str()))
+    {
+    }
     ~Iconv()
     {
         if (valid())
@@ -210,73 +213,140 @@ int codePageForLanguageDriver(std::uint8_t id)
 {
     // Language driver byte -> code page, as dBase, FoxPro and Visual FoxPro write it.
     switch (id) {
-    case 0x01: return 437;
-    case 0x02: return 850;
-    case 0x03: return 1252;
-    case 0x04: return 10000;
-    case 0x08: return 865;
-    case 0x09: return 437;
-    case 0x0A: return 850;
-    case 0x0B: return 437;
-    case 0x0C: return 850;
-    case 0x0D: return 437;
-    case 0x0E: return 850;
-    case 0x0F: return 437;
-    case 0x10: return 850;
-    case 0x11: return 437;
-    case 0x12: return 850;
-    case 0x13: return 932;
-    case 0x14: return 850;
-    case 0x15: return 437;
-    case 0x16: return 850;
-    case 0x17: return 865;
-    case 0x18: return 437;
-    case 0x19: return 437;
-    case 0x1A: return 850;
-    case 0x1B: return 437;
-    case 0x1C: return 863;
-    case 0x1D: return 850;
-    case 0x1F: return 852;
-    case 0x22: return 852;
-    case 0x23: return 852;
-    case 0x24: return 860;
-    case 0x25: return 850;
-    case 0x26: return 866;
-    case 0x37: return 850;
-    case 0x40: return 852;
-    case 0x4D: return 936;
-    case 0x4E: return 949;
-    case 0x4F: return 950;
-    case 0x50: return 874;
-    case 0x57: return 1252;
-    case 0x58: return 1252;
-    case 0x59: return 1252;
-    case 0x64: return 852;
-    case 0x65: return 866;
-    case 0x66: return 865;
-    case 0x67: return 861;
-    case 0x6A: return 737;
-    case 0x6B: return 857;
-    case 0x6C: return 863;
-    case 0x78: return 950;
-    case 0x79: return 949;
-    case 0x7A: return 936;
-    case 0x7B: return 932;
-    case 0x7C: return 874;
-    case 0x7D: return 1255;
-    case 0x7E: return 1256;
-    case 0x86: return 737;
-    case 0x87: return 852;
-    case 0x88: return 857;
-    case 0x96: return 10007;
-    case 0x97: return 10029;
-    case 0x98: return 10006;
-    case 0xC8: return 1250;
-    case 0xC9: return 1251;
-    case 0xCA: return 1254;
-    case 0xCB: return 1253;
-    case 0xCC: return 1257;
-    default: return 0;
+    case 0x01:
+        return 437;
+    case 0x02:
+        return 850;
+    case 0x03:
+        return 1252;
+    case 0x04:
+        return 10000;
+    case 0x08:
+        return 865;
+    case 0x09:
+        return 437;
+    case 0x0A:
+        return 850;
+    case 0x0B:
+        return 437;
+    case 0x0C:
+        return 850;
+    case 0x0D:
+        return 437;
+    case 0x0E:
+        return 850;
+    case 0x0F:
+        return 437;
+    case 0x10:
+        return 850;
+    case 0x11:
+        return 437;
+    case 0x12:
+        return 850;
+    case 0x13:
+        return 932;
+    case 0x14:
+        return 850;
+    case 0x15:
+        return 437;
+    case 0x16:
+        return 850;
+    case 0x17:
+        return 865;
+    case 0x18:
+        return 437;
+    case 0x19:
+        return 437;
+    case 0x1A:
+        return 850;
+    case 0x1B:
+        return 437;
+    case 0x1C:
+        return 863;
+    case 0x1D:
+        return 850;
+    case 0x1F:
+        return 852;
+    case 0x22:
+        return 852;
+    case 0x23:
+        return 852;
+    case 0x24:
+        return 860;
+    case 0x25:
+        return 850;
+    case 0x26:
+        return 866;
+    case 0x37:
+        return 850;
+    case 0x40:
+        return 852;
+    case 0x4D:
+        return 936;
+    case 0x4E:
+        return 949;
+    case 0x4F:
+        return 950;
+    case 0x50:
+        return 874;
+    case 0x57:
+        return 1252;
+    case 0x58:
+        return 1252;
+    case 0x59:
+        return 1252;
+    case 0x64:
+        return 852;
+    case 0x65:
+        return 866;
+    case 0x66:
+        return 865;
+    case 0x67:
+        return 861;
+    case 0x6A:
+        return 737;
+    case 0x6B:
+        return 857;
+    case 0x6C:
+        return 863;
+    case 0x78:
+        return 950;
+    case 0x79:
+        return 949;
+    case 0x7A:
+        return 936;
+    case 0x7B:
+        return 932;
+    case 0x7C:
+        return 874;
+    case 0x7D:
+        return 1255;
+    case 0x7E:
+        return 1256;
+    case 0x86:
+        return 737;
+    case 0x87:
+        return 852;
+    case 0x88:
+        return 857;
+    case 0x96:
+        return 10007;
+    case 0x97:
+        return 10029;
+    case 0x98:
+        return 10006;
+    case 0xC8:
+        return 1250;
+    case 0xC9:
+        return 1251;
+    case 0xCA:
+        return 1254;
+    case 0xCB:
+        return 1253;
+    case 0xCC:
+        return 1257;
+    default:
+        return 0;
     }
 }
 
@@ -336,13 +406,13 @@ std::string toUtf8(std::string_view bytes, int codePage)
     if (codePage == Utf8CodePage)
         return sanitizeUtf8(bytes);
 #ifdef _WIN32
-    int wideLength = MultiByteToWideChar(static_cast<UINT>(codePage), 0, bytes.data(), static_cast<int>(bytes.size()),
-                                         nullptr, 0);
+    int wideLength
+        = MultiByteToWideChar(static_cast<UINT>(codePage), 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     if (wideLength <= 0)
         return sanitizeUtf8(bytes);
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(static_cast<UINT>(codePage), 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
-                        wideLength);
+    MultiByteToWideChar(
+        static_cast<UINT>(codePage), 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), wideLength);
     int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, out.data(), length, nullptr, nullptr);

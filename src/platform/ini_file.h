@@ -4,8 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform
-{
+namespace platform {
 
 // Sets key=value in [section] of a private profile (ini) file, keeping every other byte of the file.
 // Section and key names match without regard to ASCII case and to blanks around them; the first

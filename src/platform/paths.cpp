@@ -19,7 +19,10 @@ namespace {
 std::mutex overrideMutex;
 std::string directoryOverride;
 
-char asciiLowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLowerChar(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool sameNameIgnoringAsciiCase(std::string_view a, std::string_view b)
 {

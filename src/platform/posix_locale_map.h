@@ -6,8 +6,7 @@
 
 // Internal to the platform layer and its tests: how POSIX LC_TIME formats become regional settings.
 // The functions are pure, so they are built and tested on every system.
-namespace platform::posix
-{
+namespace platform::posix {
 
 struct DateFormatSettings
 {

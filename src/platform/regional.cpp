@@ -65,14 +65,11 @@
 #include <cstddef>
 #include <vector>
 
-namespace platform
-{
+namespace platform {
 
-namespace posix
-{
+namespace posix {
 
-namespace
-{
+namespace {
 
 // One piece of a strftime format: a conversion (its letter and flag) or literal text.
 struct FormatToken
@@ -314,8 +311,7 @@ TimeFormatSettings mapTimeFormat(std::string_view tFmt, std::string_view tFmtAmP
 
 } // namespace posix
 
-namespace
-{
+namespace {
 
 #ifdef _WIN32
 

@@ -11,14 +11,14 @@ namespace platform {
 struct RegionalSettings
 {
     std::optional<std::string> decimalSeparator; // LOCALE_SDECIMAL
-    std::optional<std::string> shortDate;        // LOCALE_SSHORTDATE picture, e.g. "dd/MM/yyyy"
-    std::optional<std::string> dateSeparator;    // LOCALE_SDATE
-    std::optional<std::string> timeSeparator;    // LOCALE_STIME
-    std::optional<int> clock24;                  // LOCALE_ITIME: non-zero for a 24-hour clock
-    std::optional<int> hourLeadingZero;          // LOCALE_ITLZERO
-    std::optional<int> timeMarkBefore;           // LOCALE_ITIMEMARKPOSN: non-zero puts am/pm before the hour
-    std::optional<std::string> amDesignator;     // LOCALE_S1159
-    std::optional<std::string> pmDesignator;     // LOCALE_S2359
+    std::optional<std::string> shortDate; // LOCALE_SSHORTDATE picture, e.g. "dd/MM/yyyy"
+    std::optional<std::string> dateSeparator; // LOCALE_SDATE
+    std::optional<std::string> timeSeparator; // LOCALE_STIME
+    std::optional<int> clock24; // LOCALE_ITIME: non-zero for a 24-hour clock
+    std::optional<int> hourLeadingZero; // LOCALE_ITLZERO
+    std::optional<int> timeMarkBefore; // LOCALE_ITIMEMARKPOSN: non-zero puts am/pm before the hour
+    std::optional<std::string> amDesignator; // LOCALE_S1159
+    std::optional<std::string> pmDesignator; // LOCALE_S2359
     // Sunday first, as the system names them.
     std::optional<std::array<std::string, 7>> longDayNames;
     std::optional<std::array<std::string, 7>> shortDayNames;

@@ -10,7 +10,10 @@ namespace platform {
 class UserError : public std::runtime_error
 {
 public:
-    explicit UserError(const std::string& text) : std::runtime_error(text) { }
+    explicit UserError(const std::string& text)
+        : std::runtime_error(text)
+    {
+    }
 };
 
 // A failure that ends an operation without telling the user anything.

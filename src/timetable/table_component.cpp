@@ -7,10 +7,9 @@
 #include "timetable/messages.h"
 #include "timetable/value_text.h"
 
-#include <fmt/format.h>
-
 #include <algorithm>
 #include <cmath>
+#include <fmt/format.h>
 
 namespace timetable {
 
@@ -67,15 +66,27 @@ std::string engineFailureText(const dbase::Error& error)
 }
 
 Field::Field(TableComponent& table, std::size_t column, std::string name, dbase::FieldKind kind)
-    : m_table(&table), m_column(column), m_name(std::move(name)), m_kind(kind)
+    : m_table(&table)
+    , m_column(column)
+    , m_name(std::move(name))
+    , m_kind(kind)
 {
 }
 
-dbase::Value Field::value() const { return m_table->currentValue(m_column); }
+dbase::Value Field::value() const
+{
+    return m_table->currentValue(m_column);
+}
 
-bool Field::isBlank() const { return dbase::isBlank(value()); }
+bool Field::isBlank() const
+{
+    return dbase::isBlank(value());
+}
 
-std::string Field::asString() const { return valueText(value(), m_kind, platform::regionalSettings()); }
+std::string Field::asString() const
+{
+    return valueText(value(), m_kind, platform::regionalSettings());
+}
 
 std::int32_t Field::asInteger() const
 {
@@ -115,10 +126,13 @@ std::int32_t Field::asInteger() const
     }
 }
 
-TableComponent::TableComponent(std::string name, std::string tableName, TableType type, bool readOnly,
-                               std::string databaseName)
-    : m_name(std::move(name)), m_tableName(std::move(tableName)), m_type(type), m_readOnly(readOnly),
-      m_databaseName(std::move(databaseName))
+TableComponent::TableComponent(
+    std::string name, std::string tableName, TableType type, bool readOnly, std::string databaseName)
+    : m_name(std::move(name))
+    , m_tableName(std::move(tableName))
+    , m_type(type)
+    , m_readOnly(readOnly)
+    , m_databaseName(std::move(databaseName))
 {
 }
 
@@ -160,8 +174,8 @@ void TableComponent::open()
     bool readOnly = m_readOnly;
     try {
         try {
-            table = dbase::Table::open(directory, fileName,
-                                       readOnly ? dbase::OpenMode::ReadOnly : dbase::OpenMode::ReadWrite);
+            table = dbase::Table::open(
+                directory, fileName, readOnly ? dbase::OpenMode::ReadOnly : dbase::OpenMode::ReadWrite);
         } catch (const dbase::Error& e) {
             if (readOnly || e.code() != dbase::ReadOnlyTable)
                 throw;
@@ -179,7 +193,7 @@ void TableComponent::open()
             continue;
         auto taken = [&fields](const std::string& name) {
             return std::any_of(fields.begin(), fields.end(),
-                               [&name](const auto& f) { return platform::equalsIgnoreCase(f->name(), name); });
+                [&name](const auto& f) { return platform::equalsIgnoreCase(f->name(), name); });
         };
         std::string name = columns[i].name;
         if (taken(name)) {
@@ -222,7 +236,10 @@ void TableComponent::first()
     m_eof = !m_hasRow;
 }
 
-bool TableComponent::eof() const { return !active() || m_eof; }
+bool TableComponent::eof() const
+{
+    return !active() || m_eof;
+}
 
 void TableComponent::next()
 {

@@ -15,7 +15,7 @@ namespace timetable {
 enum class TableType
 {
     ttDefault, // the kind of table follows from the file name's extension
-    ttDBase,   // a dBase table; a name without extension stands for the name with ".DBF"
+    ttDBase, // a dBase table; a name without extension stands for the name with ".DBF"
 };
 
 class TableComponent;
@@ -49,8 +49,8 @@ private:
 class TableComponent
 {
 public:
-    TableComponent(std::string name, std::string tableName, TableType type, bool readOnly,
-                   std::string databaseName = {});
+    TableComponent(
+        std::string name, std::string tableName, TableType type, bool readOnly, std::string databaseName = {});
     ~TableComponent();
     TableComponent(const TableComponent&) = delete;
     TableComponent& operator=(const TableComponent&) = delete;
@@ -111,12 +111,12 @@ std::string engineFailureText(const dbase::Error& error);
 // The six tables of the timetable database.
 struct TimetableTables
 {
-    TableComponent wwTableASIGT{"wwTableASIGT", "Asig.DBF", TableType::ttDefault, false};
-    TableComponent wwTableNomAsg{"wwTableNomAsg", "NOMASG", TableType::ttDBase, true};
-    TableComponent wwTableProfesor{"wwTableProfesor", "PROF", TableType::ttDBase, true};
-    TableComponent wwTableGrupos{"wwTableGrupos", "GRUP", TableType::ttDBase, true};
-    TableComponent wwTableAulas{"wwTableAulas", "AULA", TableType::ttDBase, true};
-    TableComponent wwTableSoluc{"wwTableSoluc", "SOLUC", TableType::ttDBase, true, "c:\\mtemp"};
+    TableComponent wwTableASIGT {"wwTableASIGT", "Asig.DBF", TableType::ttDefault, false};
+    TableComponent wwTableNomAsg {"wwTableNomAsg", "NOMASG", TableType::ttDBase, true};
+    TableComponent wwTableProfesor {"wwTableProfesor", "PROF", TableType::ttDBase, true};
+    TableComponent wwTableGrupos {"wwTableGrupos", "GRUP", TableType::ttDBase, true};
+    TableComponent wwTableAulas {"wwTableAulas", "AULA", TableType::ttDBase, true};
+    TableComponent wwTableSoluc {"wwTableSoluc", "SOLUC", TableType::ttDBase, true, "c:\\mtemp"};
 };
 
 } // namespace timetable

@@ -7,11 +7,9 @@
 #include <fmt/format.h>
 #include <type_traits>
 
-namespace timetable
-{
+namespace timetable {
 
-namespace
-{
+namespace {
 
 // Names used when the system gives none.
 const std::array<std::string, 12> spanishLongMonths = {

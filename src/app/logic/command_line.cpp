@@ -1,10 +1,8 @@
 #include "app/logic/command_line.h"
 
-namespace app
-{
+namespace app {
 
-namespace
-{
+namespace {
 
 class LineCursor
 {

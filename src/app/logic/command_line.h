@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace app
-{
+namespace app {
 
 // Tells whether a byte opens a double-byte character in the code page the command line is written in.
 using LeadBytePredicate = std::function<bool(unsigned char)>;

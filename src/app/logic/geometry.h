@@ -2,8 +2,7 @@
 
 #include <cstdint>
 
-namespace app
-{
+namespace app {
 
 struct Size
 {

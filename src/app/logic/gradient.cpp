@@ -4,11 +4,9 @@
 
 #include <algorithm>
 
-namespace app
-{
+namespace app {
 
-namespace
-{
+namespace {
 
 constexpr int maxBands = 256;
 

@@ -3,8 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace app
-{
+namespace app {
 
 struct Rgb
 {

@@ -5,8 +5,7 @@
 
 #include <string>
 
-namespace app
-{
+namespace app {
 
 std::filesystem::path hostIniPath(std::string_view programDirectory)
 {

@@ -3,8 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-namespace app
-{
+namespace app {
 
 // The host program's ini file, in the program directory, and where the outcome goes in it.
 inline constexpr std::string_view hostIniFileName = "Morvanta.ini";

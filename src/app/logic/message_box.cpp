@@ -2,11 +2,9 @@
 
 #include <algorithm>
 
-namespace app
-{
+namespace app {
 
-namespace
-{
+namespace {
 
 constexpr int averageWidthSampleLength = 52;
 constexpr std::string_view dividerLine = "---------------------------\r\n";

@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace app
-{
+namespace app {
 
 // The 52 letters whose one-line width, divided by 52 and rounded down, is a font's average
 // character width.

@@ -6,11 +6,9 @@
 
 #include <fmt/format.h>
 
-namespace app
-{
+namespace app {
 
-namespace
-{
+namespace {
 
 constexpr std::string_view exportCommandWord = "importar";
 constexpr int maxSignificantDigits = 8;

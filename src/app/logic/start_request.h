@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace app
-{
+namespace app {
 
 enum class RunMode
 {

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-namespace app
-{
+namespace app {
 
 int scaleToDisplay(int value, int measuredTextHeight)
 {

@@ -2,8 +2,7 @@
 
 #include "app/logic/geometry.h"
 
-namespace app
-{
+namespace app {
 
 // The window text height, in pixels, for which every position and size of the window is designed
 // (the window font at 96 pixels per inch).

@@ -1,10 +1,9 @@
+#include "file_helpers.h"
 #include "platform/atomic_file.h"
 
 #include <algorithm>
 #include <fstream>
 #include <functional>
-#include "file_helpers.h"
-
 #include <gtest/gtest.h>
 #include <optional>
 #include <ostream>

@@ -1,9 +1,8 @@
 #include "platform/codepage.h"
 #include "platform/text.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -23,14 +22,16 @@ TEST_P(ToUtf8, convertsWithTheSystemConverter)
     EXPECT_EQ(platform::toUtf8(GetParam().bytes, GetParam().codePage), GetParam().utf8);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CodePages, ToUtf8,
-    ::testing::Values(Conversion {850, "\xA5" "and\xA4", "Ñandñ"}, Conversion {850, "\x82\xA0\xA1\xA2\xA3", "éáíóú"},
-                      Conversion {437, "\xA5", "Ñ"}, Conversion {1252, "\xD1\xF1\x80", "Ññ€"},
-                      Conversion {1252, "\x81", "\xEF\xBF\xBD"}, // no character in 1252
-                      Conversion {932, "\x82\xA0", "あ"}, Conversion {932, "\x82", "\xEF\xBF\xBD"},
-                      Conversion {65001, "a\xC3\xB1\xFF", "añ\xEF\xBF\xBD"}, Conversion {850, "plain", "plain"},
-                      Conversion {850, std::string("a\0b", 3), std::string("a\0b", 3)}));
+INSTANTIATE_TEST_SUITE_P(CodePages, ToUtf8,
+    ::testing::Values(Conversion {850,
+                          "\xA5"
+                          "and\xA4",
+                          "Ñandñ"},
+        Conversion {850, "\x82\xA0\xA1\xA2\xA3", "éáíóú"}, Conversion {437, "\xA5", "Ñ"},
+        Conversion {1252, "\xD1\xF1\x80", "Ññ€"}, Conversion {1252, "\x81", "\xEF\xBF\xBD"}, // no character in 1252
+        Conversion {932, "\x82\xA0", "あ"}, Conversion {932, "\x82", "\xEF\xBF\xBD"},
+        Conversion {65001, "a\xC3\xB1\xFF", "añ\xEF\xBF\xBD"}, Conversion {850, "plain", "plain"},
+        Conversion {850, std::string("a\0b", 3), std::string("a\0b", 3)}));
 
 TEST(CodePages, unknownCodePageKeepsValidTextAndReplacesTheRest)
 {
@@ -40,7 +41,9 @@ TEST(CodePages, unknownCodePageKeepsValidTextAndReplacesTheRest)
 
 TEST(CodePages, fromUtf8MarksWhatTheCodePageCannotHold)
 {
-    EXPECT_EQ(platform::fromUtf8("Ñandú€", 850), "\xA5" "and\xA3?");
+    EXPECT_EQ(platform::fromUtf8("Ñandú€", 850),
+        "\xA5"
+        "and\xA3?");
     EXPECT_EQ(platform::fromUtf8("Ñ€", 1252), "\xD1\x80");
 }
 

@@ -1,9 +1,8 @@
+#include "file_helpers.h"
 #include "platform/ini_file.h"
 #include "platform/user_error.h"
 
 #include <fstream>
-#include "file_helpers.h"
-
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -15,8 +14,7 @@
 
 namespace fs = std::filesystem;
 
-namespace
-{
+namespace {
 
 struct Edit
 {

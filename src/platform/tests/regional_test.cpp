@@ -22,10 +22,8 @@ extern "C" const char* __lsan_default_suppressions()
 }
 #endif
 
-namespace platform
-{
-namespace
-{
+namespace platform {
+namespace {
 
 // --- D_FMT to short-date picture ---------------------------------------------------------------
 

@@ -1,16 +1,14 @@
-#include "timetable/table_component.h"
-
 #include "platform/regional.h"
 #include "platform/user_error.h"
-
-#include <gtest/gtest.h>
+#include "timetable/table_component.h"
 
 #include <cstdlib>
-#include <functional>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -100,10 +98,11 @@ TEST_F(TableComponentTest, walksLiveRowsInFileOrderWithTextConverted)
     std::vector<std::string> seen;
     for (prof.first(); !prof.eof(); prof.next())
         seen.push_back(prof.fieldByName("ABREV").asString() + "|" + prof.fieldByName("NOMBRE").asString() + "|"
-                       + prof.fieldByName("DEPART").asString());
+            + prof.fieldByName("DEPART").asString());
     // The fourth record is marked deleted and is not delivered.
-    EXPECT_EQ(seen, (std::vector<std::string> {"AMI|Ana Martínez Ibáñez|Matemáticas", "*|Baja temporal|",
-                                                "X*|José Ñúñez|Lengua", "IGO|Íñigo Goñi|Educación Física"}));
+    EXPECT_EQ(seen,
+        (std::vector<std::string> {"AMI|Ana Martínez Ibáñez|Matemáticas", "*|Baja temporal|", "X*|José Ñúñez|Lengua",
+            "IGO|Íñigo Goñi|Educación Física"}));
 }
 
 TEST_F(TableComponentTest, fieldsAreFoundWhateverTheCaseAndMissingOnesNameTheComponent)
@@ -131,7 +130,7 @@ TEST_F(TableComponentTest, directoryAndOpenRulesOfAnOpenTable)
     prof.open();
     EXPECT_EQ(prof.fieldByName("ABREV").asString(), "*");
     EXPECT_EQ(failureText([&] { prof.setDatabaseName(dir("vacia")); }),
-              "wwTableProfesor: No se puede realizar esta operación en una fuente de datos abierta");
+        "wwTableProfesor: No se puede realizar esta operación en una fuente de datos abierta");
     EXPECT_EQ(prof.databaseName(), dir("escuela"));
     // Moving to the first row rewinds.
     prof.first();
@@ -140,9 +139,9 @@ TEST_F(TableComponentTest, directoryAndOpenRulesOfAnOpenTable)
     prof.close();
     EXPECT_FALSE(prof.active());
     EXPECT_EQ(failureText([&] { prof.first(); }),
-              "wwTableProfesor: No se puede realizar esta operación en una fuente de datos cerrada");
+        "wwTableProfesor: No se puede realizar esta operación en una fuente de datos cerrada");
     EXPECT_EQ(failureText([&] { prof.next(); }),
-              "wwTableProfesor: No se puede realizar esta operación en una fuente de datos cerrada");
+        "wwTableProfesor: No se puede realizar esta operación en una fuente de datos cerrada");
     prof.setDatabaseName(dir("vacia")); // taken while closed
     EXPECT_EQ(prof.databaseName(), dir("vacia"));
 }
@@ -228,8 +227,8 @@ TEST_F(TableComponentTest, solucIsReadFromItsOwnMappedDirectory)
 
 TEST_F(TableComponentTest, repeatedColumnNamesGetNumberedFields)
 {
-    writeTable(m_dir / "DUP.DBF", {{"NAME", 'C', 3}, {"NAME", 'C', 3}, {"NAME_1", 'C', 3}, {"name", 'C', 3}},
-               {"a  b  c  d"});
+    writeTable(
+        m_dir / "DUP.DBF", {{"NAME", 'C', 3}, {"NAME", 'C', 3}, {"NAME_1", 'C', 3}, {"name", 'C', 3}}, {"a  b  c  d"});
     TableComponent t("wwTableDup", "DUP", TableType::ttDBase, true, m_dir.string());
     t.open();
     std::vector<std::string> names;
@@ -256,7 +255,7 @@ TEST_F(TableComponentTest, integerReadings)
     aula.first();
     EXPECT_EQ(aula.fieldByName("MAXALUM").asString(), "25,5");
     EXPECT_EQ(failureText([&] { aula.fieldByName("LIBRE").asInteger(); }),
-              "No se puede acceder el campo 'LIBRE' como tipo Integer");
+        "No se puede acceder el campo 'LIBRE' como tipo Integer");
 
     TableComponent grup("wwTableGrupos", "GRUP", TableType::ttDBase, true, dir("escuela"));
     grup.open();
@@ -267,7 +266,7 @@ TEST_F(TableComponentTest, integerReadings)
     EXPECT_EQ(failureText([&] { grup.fieldByName("MAXALUM").asInteger(); }), "'25,5' no es un valor entero válido");
     EXPECT_EQ(grup.fieldByName("FECHA").asString(), "");
     EXPECT_EQ(failureText([&] { grup.fieldByName("FECHA").asInteger(); }),
-              "No se puede acceder el campo 'FECHA' como tipo Integer");
+        "No se puede acceder el campo 'FECHA' como tipo Integer");
     grup.next();
     EXPECT_EQ(grup.fieldByName("MAXALUM").asInteger(), 26);
 }
@@ -287,7 +286,8 @@ TEST_F(TableComponentTest, leadingBlanksStayAndTrailingOnesGo)
 
 TEST(EngineFailureText, joinsTrimmedDistinctTextsWithCrLf)
 {
-    dbase::Error error(0x2102, {{"  No se encuentra la tabla\r\n", "/datos/PROF.DBF "}, {"No se encuentra la tabla", ""}});
+    dbase::Error error(
+        0x2102, {{"  No se encuentra la tabla\r\n", "/datos/PROF.DBF "}, {"No se encuentra la tabla", ""}});
     EXPECT_EQ(timetable::engineFailureText(error), "No se encuentra la tabla\r\n/datos/PROF.DBF");
     EXPECT_EQ(timetable::engineFailureText(dbase::Error(0x2b0c, {{" ", "\t"}})), "Error BDE $2B0C");
 }

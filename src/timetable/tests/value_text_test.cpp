@@ -5,10 +5,8 @@
 #include <iomanip>
 #include <limits>
 
-namespace timetable
-{
-namespace
-{
+namespace timetable {
+namespace {
 
 using platform::RegionalSettings;
 

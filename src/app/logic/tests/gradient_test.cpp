@@ -3,8 +3,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 using app::Rgb;
 

@@ -6,8 +6,7 @@
 
 namespace fs = std::filesystem;
 
-namespace
-{
+namespace {
 
 TEST(HostIni, outcomeGoesUnderTransformadoresInTheProgramDirectory)
 {

@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
-namespace
-{
+namespace {
 
 class ScaleToDisplay : public ::testing::TestWithParam<std::tuple<int, int, int>>
 {
