@@ -73,15 +73,15 @@ std::string lowered(std::string_view text)
 
 std::optional<std::string> checkRequest(const std::vector<std::string>& arguments)
 {
-    const app::StartRequest request = app::makeStartRequest(arguments);
+    const app::logic::StartRequest request = app::logic::makeStartRequest(arguments);
     if (request.argumentCount != static_cast<int>(arguments.size()))
         return "the argument count differs from the arguments";
     if (arguments.size() != 2) {
-        if (request.mode != app::RunMode::StandAlone || request.startsExport || request.embeds())
+        if (request.mode != app::logic::RunMode::StandAlone || request.startsExport || request.embeds())
             return "stand-alone mode expected";
         return std::nullopt;
     }
-    if (request.mode != app::RunMode::Host || request.commandWord != arguments[0])
+    if (request.mode != app::logic::RunMode::Host || request.commandWord != arguments[0])
         return "host mode expected";
     if (request.startsExport != (lowered(arguments[0]) == "importar"))
         return "the command word was misread: " + arguments[0];
@@ -108,7 +108,7 @@ std::optional<std::string> checkCommandLineInput(std::string_view input)
     try {
         const std::string_view line = input.substr(0, input.find('\0'));
 
-        const auto plain = app::splitCommandLine(input);
+        const auto plain = app::logic::splitCommandLine(input);
         for (const auto& argument : plain) {
             if (argument.empty())
                 return "an empty argument";
@@ -120,7 +120,7 @@ std::optional<std::string> checkCommandLineInput(std::string_view input)
         if (auto problem = checkRequest(plain))
             return problem;
 
-        const auto wide = app::splitCommandLine(input, shiftJisLead);
+        const auto wide = app::logic::splitCommandLine(input, shiftJisLead);
         std::size_t total = 0;
         for (const auto& argument : wide) {
             if (argument.empty())
@@ -132,7 +132,7 @@ std::optional<std::string> checkCommandLineInput(std::string_view input)
         if (auto problem = checkRequest(wide))
             return problem;
 
-        if (app::parseHostHandle(input) != plainHandle(input))
+        if (app::logic::parseHostHandle(input) != plainHandle(input))
             return "the handle rule differs for the whole input";
 
         // The same bytes as an argument vector, split at NULs, for the vector reader and for the
@@ -148,7 +148,7 @@ std::optional<std::string> checkCommandLineInput(std::string_view input)
         std::vector<const char*> argv;
         for (const auto& piece : pieces)
             argv.push_back(piece.c_str());
-        const auto fromArgv = app::argumentsFromArgv(argv);
+        const auto fromArgv = app::logic::argumentsFromArgv(argv);
         if (fromArgv.size() >= pieces.size())
             return "argumentsFromArgv counted the program name";
         for (std::size_t i = 0; i < fromArgv.size(); ++i) {

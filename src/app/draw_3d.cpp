@@ -7,7 +7,7 @@
 
 namespace app {
 
-TDraw3D::TDraw3D(const GradientColours& colours, QWidget* parent)
+TDraw3D::TDraw3D(const logic::GradientColours& colours, QWidget* parent)
     : QWidget(parent)
     , m_colours(colours)
 {
@@ -24,9 +24,9 @@ const QImage& TDraw3D::image()
     if (width <= 0 || height <= 0)
         return m_image;
 
-    const auto rows = gradientRows(height, m_colours);
+    const auto rows = logic::gradientRows(height, m_colours);
     for (int y = 0; y < height; ++y) {
-        const Rgb& colour = rows[std::size_t(y)];
+        const logic::Rgb& colour = rows[std::size_t(y)];
         auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
         std::fill(line, line + width, qRgb(colour.red, colour.green, colour.blue));
     }

@@ -8,7 +8,7 @@
 namespace app {
 
 // A gradient panel: a vertical three-colour gradient over its whole area (rows computed by
-// gradientRows()) with a raised edge one pixel wide, the top row and left column in the palette's
+// logic::gradientRows()) with a raised edge one pixel wide, the top row and left column in the palette's
 // button-highlight colour (Light) and the bottom row and right column in its button-shadow colour
 // (Dark); the shadow is drawn last, so it holds the top-right and bottom-left corners. The panel is
 // painted into an off-screen image that goes to the screen in one step.
@@ -17,7 +17,7 @@ class TDraw3D : public QWidget
     Q_OBJECT
 
 public:
-    TDraw3D(const GradientColours& colours, QWidget* parent = nullptr);
+    TDraw3D(const logic::GradientColours& colours, QWidget* parent = nullptr);
 
     // The image the panel shows, made anew when the size or the palette has changed.
     const QImage& image();
@@ -28,7 +28,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    GradientColours m_colours;
+    logic::GradientColours m_colours;
     QImage m_image;
 };
 

@@ -7,7 +7,7 @@
 int main(int argc, char** argv)
 {
     // Read before the application object takes the options meant for Qt out of argv.
-    const auto arguments = app::argumentsFromArgv(std::span<const char* const>(argv, std::size_t(argc)));
+    const auto arguments = app::logic::argumentsFromArgv(std::span<const char* const>(argv, std::size_t(argc)));
     app::Application application(argc, argv);
     return app::runProgram(application, arguments);
 }

@@ -60,7 +60,7 @@ void setHelpContext(QWidget* widget)
 
 } // namespace
 
-TMForm::TMForm(StartRequest request, QWidget* parent)
+TMForm::TMForm(logic::StartRequest request, QWidget* parent)
     : QWidget(parent,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
             | Qt::MSWindowsFixedSizeDialogHint)
@@ -97,8 +97,8 @@ TMForm::~TMForm()
 
 QRect TMForm::designRect(int left, int top, int width, int height) const
 {
-    return {scaleToDisplay(left, m_textHeight), scaleToDisplay(top, m_textHeight), scaleToDisplay(width, m_textHeight),
-        scaleToDisplay(height, m_textHeight)};
+    return {logic::scaleToDisplay(left, m_textHeight), logic::scaleToDisplay(top, m_textHeight),
+        logic::scaleToDisplay(width, m_textHeight), logic::scaleToDisplay(height, m_textHeight)};
 }
 
 void TMForm::buildLayout()
@@ -106,12 +106,12 @@ void TMForm::buildLayout()
     setFixedSize(designRect(0, 0, 620, 266).size());
 
     // The bottom panel first: where the two overlap (client row 168) the top panel lies in front.
-    Draw3D1 = new TDraw3D(bottomPanelColours, this);
+    Draw3D1 = new TDraw3D(logic::bottomPanelColours, this);
     Draw3D1->setObjectName(QStringLiteral("Draw3D1"));
     Draw3D1->setGeometry(designRect(0, 168, 633, 97));
     setHelpContext(Draw3D1);
 
-    Draw3D3 = new TDraw3D(topPanelColours, this);
+    Draw3D3 = new TDraw3D(logic::topPanelColours, this);
     Draw3D3->setObjectName(QStringLiteral("Draw3D3"));
     Draw3D3->setGeometry(designRect(18, 0, 601, 169));
     setHelpContext(Draw3D3);
@@ -221,13 +221,14 @@ void TMForm::showAtStartup()
     if (m_closed)
         return;
 
-    Position position;
+    logic::Position position;
     if (m_host) {
         const QSize area = hostWindowSize(*m_host).value_or(QSize());
-        position = centredPosition(area.width(), area.height(), width(), height());
+        position = logic::centredPosition(area.width(), area.height(), width(), height());
     } else {
         const QSize screen = QGuiApplication::primaryScreen()->size();
-        position = centredPosition(screen.width(), screen.height(), frameGeometry().width(), frameGeometry().height());
+        position = logic::centredPosition(
+            screen.width(), screen.height(), frameGeometry().width(), frameGeometry().height());
     }
     move(position.left, position.top);
     show();
@@ -249,7 +250,7 @@ void TMForm::FormClose()
 {
     if (m_state.savedArgumentCount != hostArgumentCount)
         return;
-    writeOutcome(platform::programDirectory(), m_state.outcomeFlag);
+    logic::writeOutcome(platform::programDirectory(), m_state.outcomeFlag);
 }
 
 bool TMForm::requestClose()

@@ -30,7 +30,7 @@ class TMForm : public QWidget, public exporter::ExportUi
 
 public:
     // Builds the window from its layout, hidden; the request is what the command line asks for.
-    explicit TMForm(StartRequest request, QWidget* parent = nullptr);
+    explicit TMForm(logic::StartRequest request, QWidget* parent = nullptr);
     ~TMForm() override;
 
     // Sets the outcome flag to 0 and, with two arguments, reads the host window handle (throws
@@ -59,7 +59,7 @@ public:
     bool requestClose();
 
     exporter::AppState& appState() { return m_state; }
-    const StartRequest& startRequest() const { return m_request; }
+    const logic::StartRequest& startRequest() const { return m_request; }
     // The host window the window lives in (nothing when top-level, also for a handle of 0).
     std::optional<std::uint32_t> hostWindow() const { return m_host; }
     bool hasClosed() const { return m_closed; }
@@ -99,7 +99,7 @@ private:
     void helpRequested();
     void hostWindowDestroyed();
 
-    StartRequest m_request;
+    logic::StartRequest m_request;
     exporter::AppState m_state;
     timetable::TimetableTables m_tables;
     int m_textHeight = 0;

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int textFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs;
 
-QRect toQRect(const Rect& rect)
+QRect toQRect(const logic::Rect& rect)
 {
     return {rect.left, rect.top, rect.width, rect.height};
 }
@@ -44,16 +44,16 @@ PlainMessageBox::PlainMessageBox(const QString& message, QWidget* parent)
     const QFontMetrics metrics(font());
     const QRect screen = screenForBoxes()->geometry();
 
-    MessageBoxMetrics boxMetrics;
-    boxMetrics.averageCharWidth = averageCharWidth(metrics.horizontalAdvance(
-        QString::fromLatin1(averageWidthSample.data(), qsizetype(averageWidthSample.size()))));
+    logic::MessageBoxMetrics boxMetrics;
+    boxMetrics.averageCharWidth = logic::averageCharWidth(metrics.horizontalAdvance(
+        QString::fromLatin1(logic::averageWidthSample.data(), qsizetype(logic::averageWidthSample.size()))));
     boxMetrics.charHeight = metrics.height();
     const QRect textBounds
-        = metrics.boundingRect(QRect(0, 0, messageWrapWidth(screen.width()), 1 << 20), textFlags, m_message);
+        = metrics.boundingRect(QRect(0, 0, logic::messageWrapWidth(screen.width()), 1 << 20), textFlags, m_message);
     boxMetrics.text = {textBounds.width(), textBounds.height()};
     const QString caption = QString::fromUtf8(texts::MessageBoxButton);
     boxMetrics.buttonCaptionWidth = metrics.horizontalAdvance(caption);
-    m_layout = layoutMessageBox(boxMetrics);
+    m_layout = logic::layoutMessageBox(boxMetrics);
 
     m_button = new QPushButton(caption, this);
     m_button->setObjectName(QStringLiteral("Aceptar"));
@@ -64,14 +64,14 @@ PlainMessageBox::PlainMessageBox(const QString& message, QWidget* parent)
     connect(m_button, &QPushButton::clicked, this, &QDialog::accept);
 
     setFixedSize(m_layout.client.width, m_layout.client.height);
-    const Position position
-        = centredPosition(screen.width(), screen.height(), m_layout.client.width, m_layout.client.height);
+    const logic::Position position
+        = logic::centredPosition(screen.width(), screen.height(), m_layout.client.width, m_layout.client.height);
     move(screen.left() + position.left, screen.top() + position.top);
 }
 
 QString PlainMessageBox::clipboardText() const
 {
-    return QString::fromStdString(messageBoxClipboardText(
+    return QString::fromStdString(logic::messageBoxClipboardText(
         texts::ApplicationTitle, m_message.toStdString(), {std::string(texts::MessageBoxButton)}));
 }
 

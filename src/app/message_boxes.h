@@ -11,7 +11,7 @@ namespace app {
 
 // The plain message box: the application title as caption, no icon, the message word-wrapped at half
 // the screen's width, and one "Aceptar" button that is both the default and the cancel button.
-// Laid out by layoutMessageBox() and centred on the primary screen. Ctrl+C beeps and copies the box
+// Laid out by logic::layoutMessageBox() and centred on the primary screen. Ctrl+C beeps and copies the box
 // as text.
 class PlainMessageBox : public QDialog
 {
@@ -20,7 +20,7 @@ class PlainMessageBox : public QDialog
 public:
     explicit PlainMessageBox(const QString& message, QWidget* parent = nullptr);
 
-    const MessageBoxLayout& boxLayout() const { return m_layout; }
+    const logic::MessageBoxLayout& boxLayout() const { return m_layout; }
     QPushButton* button() const { return m_button; }
     const QString& message() const { return m_message; }
 
@@ -33,7 +33,7 @@ protected:
 
 private:
     QString m_message;
-    MessageBoxLayout m_layout;
+    logic::MessageBoxLayout m_layout;
     QPushButton* m_button = nullptr;
 };
 

@@ -19,7 +19,7 @@ constexpr int cannotCreateWindowExitCode = 1;
 
 std::unique_ptr<TMForm> createMainWindow(const std::vector<std::string>& arguments)
 {
-    auto form = std::make_unique<TMForm>(makeStartRequest(arguments));
+    auto form = std::make_unique<TMForm>(logic::makeStartRequest(arguments));
     runHandler([&form] { form->FormCreate(); });
     if (const auto failure = form->createNativeWindow()) {
         std::cerr << *failure << '\n';

@@ -1,6 +1,6 @@
 #include "app/logic/command_line.h"
 
-namespace app {
+namespace app::logic {
 
 namespace {
 
@@ -98,4 +98,4 @@ std::vector<std::string> argumentsFromArgv(std::span<const char* const> argv)
     return arguments;
 }
 
-} // namespace app
+} // namespace app::logic

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace app {
+namespace app::logic {
 
 // Tells whether a byte opens a double-byte character in the code page the command line is written in.
 using LeadBytePredicate = std::function<bool(unsigned char)>;
@@ -30,4 +30,4 @@ std::vector<std::string> splitCommandLine(
 // system the program was made for.
 std::vector<std::string> argumentsFromArgv(std::span<const char* const> argv);
 
-} // namespace app
+} // namespace app::logic

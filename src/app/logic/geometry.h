@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace app {
+namespace app::logic {
 
 struct Size
 {
@@ -39,4 +39,4 @@ constexpr std::int64_t mulDivRounded(std::int64_t value, std::int64_t numerator,
     return product < 0 ? -magnitude : magnitude;
 }
 
-} // namespace app
+} // namespace app::logic

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace app {
+namespace app::logic {
 
 namespace {
 
@@ -51,4 +51,4 @@ std::vector<Rgb> gradientRows(int height, const GradientColours& colours)
     return rows;
 }
 
-} // namespace app
+} // namespace app::logic

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace app {
+namespace app::logic {
 
 struct Rgb
 {
@@ -39,4 +39,4 @@ std::vector<Rgb> gradientRows(int height, const GradientColours& colours);
 // A part of one row has the bottom colour.
 std::vector<Rgb> blendFromBottom(int height, Rgb bottom, Rgb top);
 
-} // namespace app
+} // namespace app::logic

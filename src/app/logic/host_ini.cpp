@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace app {
+namespace app::logic {
 
 std::filesystem::path hostIniPath(std::string_view programDirectory)
 {
@@ -20,4 +20,4 @@ void writeOutcome(std::string_view programDirectory, int outcomeFlag)
         hostIniPath(programDirectory), hostIniSection, hostIniKey, std::to_string(outcomeFlag));
 }
 
-} // namespace app
+} // namespace app::logic

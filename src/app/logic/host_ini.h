@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-namespace app {
+namespace app::logic {
 
 // The host program's ini file, in the program directory, and where the outcome goes in it.
 inline constexpr std::string_view hostIniFileName = "Morvanta.ini";
@@ -19,4 +19,4 @@ std::filesystem::path hostIniPath(std::string_view programDirectory);
 // when the file cannot be written; the file is then as it was.
 void writeOutcome(std::string_view programDirectory, int outcomeFlag);
 
-} // namespace app
+} // namespace app::logic

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace app {
+namespace app::logic {
 
 namespace {
 
@@ -67,4 +67,4 @@ std::string messageBoxClipboardText(
     return text;
 }
 
-} // namespace app
+} // namespace app::logic

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace app {
+namespace app::logic {
 
 // The 52 letters whose one-line width, divided by 52 and rounded down, is a font's average
 // character width.
@@ -47,4 +47,4 @@ MessageBoxLayout layoutMessageBox(const MessageBoxMetrics& metrics);
 std::string messageBoxClipboardText(
     std::string_view caption, std::string_view message, const std::vector<std::string>& buttonCaptions);
 
-} // namespace app
+} // namespace app::logic

@@ -1,12 +1,12 @@
 #include "app/logic/start_request.h"
 
-#include "app/logic/messages.h"
 #include "platform/text.h"
 #include "platform/user_error.h"
+#include "timetable/messages.h"
 
 #include <fmt/format.h>
 
-namespace app {
+namespace app::logic {
 
 namespace {
 
@@ -47,7 +47,7 @@ std::optional<std::uint32_t> parseHostHandle(std::string_view digits)
 
 std::string handleFailureText(std::string_view digits)
 {
-    return fmt::format(fmt::runtime(messages::invalidInteger), fmt::format("${}", digits));
+    return fmt::format(fmt::runtime(timetable::messages::NotAnInteger), fmt::format("${}", digits));
 }
 
 std::uint32_t StartRequest::requireHostHandle() const
@@ -61,7 +61,7 @@ StartRequest makeStartRequest(const std::vector<std::string>& arguments)
 {
     StartRequest request;
     request.argumentCount = static_cast<int>(arguments.size());
-    if (arguments.size() != 2)
+    if (request.argumentCount != HostArgumentCount)
         return request;
 
     request.mode = RunMode::Host;
@@ -73,4 +73,4 @@ StartRequest makeStartRequest(const std::vector<std::string>& arguments)
     return request;
 }
 
-} // namespace app
+} // namespace app::logic

@@ -6,7 +6,10 @@
 #include <string_view>
 #include <vector>
 
-namespace app {
+namespace app::logic {
+
+// The argument count that means host mode: the command word and the host window handle.
+inline constexpr int HostArgumentCount = 2;
 
 enum class RunMode
 {
@@ -48,4 +51,4 @@ struct StartRequest
 // Decides the start from the arguments after the program name (see splitCommandLine).
 StartRequest makeStartRequest(const std::vector<std::string>& arguments);
 
-} // namespace app
+} // namespace app::logic

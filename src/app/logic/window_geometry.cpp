@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace app {
+namespace app::logic {
 
 int scaleToDisplay(int value, int measuredTextHeight)
 {
@@ -16,4 +16,4 @@ Position centredPosition(int areaWidth, int areaHeight, int windowWidth, int win
     return {std::max(0, (areaWidth - windowWidth) / 2), std::max(0, (areaHeight - windowHeight) / 2)};
 }
 
-} // namespace app
+} // namespace app::logic

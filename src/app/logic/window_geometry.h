@@ -2,7 +2,7 @@
 
 #include "app/logic/geometry.h"
 
-namespace app {
+namespace app::logic {
 
 // The window text height, in pixels, for which every position and size of the window is designed
 // (the window font at 96 pixels per inch).
@@ -18,4 +18,4 @@ int scaleToDisplay(int value, int measuredTextHeight);
 // becoming 0.
 Position centredPosition(int areaWidth, int areaHeight, int windowWidth, int windowHeight);
 
-} // namespace app
+} // namespace app::logic

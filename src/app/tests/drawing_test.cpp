@@ -27,8 +27,8 @@ QString rgbText(QRgb colour)
 // Compares every pixel of a panel that the window shows (inside the window, not under a child and
 // not under the rectangles in front of it) with the gradient row or the raised edge. Answers the
 // first difference, or an empty text; counts the rows that had at least one pixel compared.
-QString comparePanel(const QImage& shot, const QWidget& window, const QWidget& panel, const GradientColours& colours,
-    const std::vector<QRect>& inFront, int& rowsCompared)
+QString comparePanel(const QImage& shot, const QWidget& window, const QWidget& panel,
+    const logic::GradientColours& colours, const std::vector<QRect>& inFront, int& rowsCompared)
 {
     const QPoint origin = panel.mapTo(&window, QPoint(0, 0));
     std::vector<QRect> covered = inFront;
@@ -38,7 +38,7 @@ QString comparePanel(const QImage& shot, const QWidget& window, const QWidget& p
     }
     const QRgb highlight = panel.palette().color(QPalette::Light).rgb();
     const QRgb shadow = panel.palette().color(QPalette::Dark).rgb();
-    const auto rows = gradientRows(panel.height(), colours);
+    const auto rows = logic::gradientRows(panel.height(), colours);
 
     rowsCompared = 0;
     for (int y = 0; y < panel.height(); ++y) {
@@ -80,18 +80,18 @@ QImage grabOfShownForm(TMForm& form)
 
 void TestDrawing::everyPanelRowMatchesTheGradient()
 {
-    TMForm form(makeStartRequest({}));
+    TMForm form(logic::makeStartRequest({}));
     const QImage shot = grabOfShownForm(form);
     QCOMPARE(shot.size(), QSize(620, 266));
 
     int rows = 0;
-    QString difference = comparePanel(shot, form, *form.Draw3D3, topPanelColours, {}, rows);
+    QString difference = comparePanel(shot, form, *form.Draw3D3, logic::topPanelColours, {}, rows);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
     QCOMPARE(rows, 169);
 
     // The top panel lies in front of the bottom panel's first row.
     const QRect topPanel = form.Draw3D3->geometry();
-    difference = comparePanel(shot, form, *form.Draw3D1, bottomPanelColours, {topPanel}, rows);
+    difference = comparePanel(shot, form, *form.Draw3D1, logic::bottomPanelColours, {topPanel}, rows);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
     QCOMPARE(rows, 97);
 
@@ -157,7 +157,7 @@ void TestDrawing::buttonPicturesHaveTwoHalvesAndOliveAsTransparent()
 
 void TestDrawing::pictureButtonDrawsThePictureLeftOfTheCaption()
 {
-    TMForm form(makeStartRequest({}));
+    TMForm form(logic::makeStartRequest({}));
     const QImage shot = grabOfShownForm(form);
     for (PictureButton* button : {form.BClose, form.BImportar}) {
         const QImage picture = pictureHalf(button == form.BClose ? doorPicture() : tickPicture(), true)

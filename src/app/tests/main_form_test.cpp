@@ -67,7 +67,7 @@ void TestMainForm::cleanup()
 
 void TestMainForm::layoutFollowsTheDesignAtTheDesignTextHeight()
 {
-    TMForm form(makeStartRequest({}));
+    TMForm form(logic::makeStartRequest({}));
     // The window font (DejaVu Sans at 11 pixels standing in for MS Sans Serif 8) gives the design's
     // text height, so nothing is scaled.
     QCOMPARE(form.measuredTextHeight(), 13);

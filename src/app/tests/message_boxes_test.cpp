@@ -16,7 +16,7 @@ namespace app::testing {
 
 namespace {
 
-QRect toQRect(const Rect& rect)
+QRect toQRect(const logic::Rect& rect)
 {
     return {rect.left, rect.top, rect.width, rect.height};
 }
@@ -41,7 +41,7 @@ public:
 void TestMessageBoxes::shortMessageGivesABoxJustWideEnoughForTheButton()
 {
     PlainMessageBox box(QStringLiteral("Hola"));
-    const MessageBoxLayout& layout = box.boxLayout();
+    const logic::MessageBoxLayout& layout = box.boxLayout();
     const QFontMetrics metrics(box.font());
     const int average
         = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
@@ -71,7 +71,7 @@ void TestMessageBoxes::longMessageWrapsAtHalfTheScreenWidth()
     const QString longMessage = QStringLiteral("palabra ").repeated(60).trimmed();
     PlainMessageBox shortBox(QStringLiteral("palabra"));
     PlainMessageBox longBox(longMessage);
-    const Rect text = longBox.boxLayout().text;
+    const logic::Rect text = longBox.boxLayout().text;
     QVERIFY2(text.width <= screenWidth / 2, qPrintable(QString::number(text.width)));
     QVERIFY(text.width > screenWidth / 2 - QFontMetrics(longBox.font()).horizontalAdvance(QStringLiteral("palabra ")));
     QVERIFY(text.height >= 3 * QFontMetrics(longBox.font()).height());

@@ -26,8 +26,8 @@ class SplitCommandLine : public ::testing::TestWithParam<Split>
 
 TEST_P(SplitCommandLine, givesTheArgumentsAfterTheProgramName)
 {
-    EXPECT_EQ(app::splitCommandLine(GetParam().line), GetParam().single);
-    EXPECT_EQ(app::splitCommandLine(GetParam().line, shiftJisLeadByte), GetParam().doubleByte);
+    EXPECT_EQ(app::logic::splitCommandLine(GetParam().line), GetParam().single);
+    EXPECT_EQ(app::logic::splitCommandLine(GetParam().line, shiftJisLeadByte), GetParam().doubleByte);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, SplitCommandLine,
@@ -74,12 +74,12 @@ INSTANTIATE_TEST_SUITE_P(Lines, SplitCommandLine,
 TEST(ArgumentsFromArgv, stopAtTheFirstEmptyArgument)
 {
     const char* const hostArgv[] = {"prog", "importar", "1A2B", nullptr};
-    EXPECT_EQ(app::argumentsFromArgv({hostArgv, 3}), (Arguments {"importar", "1A2B"}));
+    EXPECT_EQ(app::logic::argumentsFromArgv({hostArgv, 3}), (Arguments {"importar", "1A2B"}));
     const char* const emptyInside[] = {"prog", "a", "", "b"};
-    EXPECT_EQ(app::argumentsFromArgv(emptyInside), (Arguments {"a"}));
+    EXPECT_EQ(app::logic::argumentsFromArgv(emptyInside), (Arguments {"a"}));
     const char* const programOnly[] = {"prog"};
-    EXPECT_EQ(app::argumentsFromArgv(programOnly), Arguments {});
-    EXPECT_EQ(app::argumentsFromArgv({}), Arguments {});
+    EXPECT_EQ(app::logic::argumentsFromArgv(programOnly), Arguments {});
+    EXPECT_EQ(app::logic::argumentsFromArgv({}), Arguments {});
 }
 
 } // namespace

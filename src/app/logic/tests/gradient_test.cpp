@@ -5,7 +5,7 @@
 
 namespace {
 
-using app::Rgb;
+using app::logic::Rgb;
 
 // Row by row instead of band by band: the band of a row is the last k whose edge k * h / n (rounded,
 // halves away from zero) is at or below the row.
@@ -21,7 +21,7 @@ Rgb referenceBlendRow(int h, int rowAboveBottom, Rgb bottom, Rgb top)
     return {mix(bottom.red, top.red), mix(bottom.green, top.green), mix(bottom.blue, top.blue)};
 }
 
-Rgb referencePanelRow(int height, int row, const app::GradientColours& colours)
+Rgb referencePanelRow(int height, int row, const app::logic::GradientColours& colours)
 {
     const int split = height / 2;
     if (row < split)
@@ -33,7 +33,7 @@ struct Panel
 {
     const char* name;
     int height;
-    app::GradientColours colours;
+    app::logic::GradientColours colours;
 };
 
 class GradientPanel : public ::testing::TestWithParam<Panel>
@@ -43,7 +43,7 @@ class GradientPanel : public ::testing::TestWithParam<Panel>
 TEST_P(GradientPanel, everyRowMatchesTheBandRule)
 {
     const Panel& panel = GetParam();
-    const std::vector<Rgb> rows = app::gradientRows(panel.height, panel.colours);
+    const std::vector<Rgb> rows = app::logic::gradientRows(panel.height, panel.colours);
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(panel.height));
     for (int row = 0; row < panel.height; ++row)
         EXPECT_EQ(rows[row], referencePanelRow(panel.height, row, panel.colours)) << "row " << row;
@@ -54,33 +54,35 @@ TEST_P(GradientPanel, everyRowMatchesTheBandRule)
 }
 
 INSTANTIATE_TEST_SUITE_P(Panels, GradientPanel,
-    ::testing::Values(Panel {"top", 169, app::topPanelColours}, Panel {"bottom", 97, app::bottomPanelColours},
-        Panel {"tall", 600, app::topPanelColours}, Panel {"tallOdd", 1001, {{0, 0, 0}, {255, 128, 7}, {3, 250, 254}}},
+    ::testing::Values(Panel {"top", 169, app::logic::topPanelColours},
+        Panel {"bottom", 97, app::logic::bottomPanelColours}, Panel {"tall", 600, app::logic::topPanelColours},
+        Panel {"tallOdd", 1001, {{0, 0, 0}, {255, 128, 7}, {3, 250, 254}}},
         Panel {"tiny", 4, {{0, 0, 0}, {255, 255, 255}, {10, 20, 30}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GradientPanel, handComputedRows)
 {
-    const std::vector<Rgb> top = app::gradientRows(169, app::topPanelColours);
+    const std::vector<Rgb> top = app::logic::gradientRows(169, app::logic::topPanelColours);
     EXPECT_EQ(top[42], (Rgb {255, 247, 238}));
     EXPECT_EQ(top[161], (Rgb {250, 215, 136})); // 7 * 6 / 84 = 0.5 rounds up
-    const std::vector<Rgb> bottom = app::gradientRows(97, app::bottomPanelColours);
+    const std::vector<Rgb> bottom = app::logic::gradientRows(97, app::logic::bottomPanelColours);
     EXPECT_EQ(bottom[72], (Rgb {201, 224, 254})); // 6.5 and 18.5 round up
 }
 
 TEST(GradientBlend, halvesRoundAwayFromZeroAndOneRowPartsTakeTheBottomColour)
 {
-    const std::vector<Rgb> rows = app::blendFromBottom(3, {100, 100, 0}, {95, 105, 0});
+    const std::vector<Rgb> rows = app::logic::blendFromBottom(3, {100, 100, 0}, {95, 105, 0});
     EXPECT_EQ(rows, (std::vector<Rgb> {{100, 100, 0}, {97, 103, 0}, {95, 105, 0}}));
     // One band: no division by n - 1 = 0.
-    EXPECT_EQ(app::blendFromBottom(1, {1, 2, 3}, {9, 9, 9}), std::vector<Rgb> {(Rgb {1, 2, 3})});
-    EXPECT_EQ(app::gradientRows(1, app::topPanelColours), std::vector<Rgb> {app::topPanelColours.start});
+    EXPECT_EQ(app::logic::blendFromBottom(1, {1, 2, 3}, {9, 9, 9}), std::vector<Rgb> {(Rgb {1, 2, 3})});
+    EXPECT_EQ(
+        app::logic::gradientRows(1, app::logic::topPanelColours), std::vector<Rgb> {app::logic::topPanelColours.start});
 }
 
 TEST(GradientBlend, tallPartHas256BandsOfOneOrTwoRows)
 {
     // Red 0 to 255 over 256 bands makes each row's red its band number.
-    const std::vector<Rgb> rows = app::blendFromBottom(300, {0, 0, 0}, {255, 0, 0});
+    const std::vector<Rgb> rows = app::logic::blendFromBottom(300, {0, 0, 0}, {255, 0, 0});
     ASSERT_EQ(rows.size(), 300u);
     std::vector<int> bandRows(256, 0);
     for (const Rgb& row : rows)

@@ -14,10 +14,10 @@ TEST(HostIni, outcomeGoesUnderTransformadoresInTheProgramDirectory)
     fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string programDirectory = dir.string() + "/";
-    EXPECT_EQ(app::hostIniPath(programDirectory), dir / "Morvanta.ini");
+    EXPECT_EQ(app::logic::hostIniPath(programDirectory), dir / "Morvanta.ini");
 
-    app::writeOutcome(programDirectory, 1);
-    app::writeOutcome(programDirectory, 0);
+    app::logic::writeOutcome(programDirectory, 1);
+    app::logic::writeOutcome(programDirectory, 0);
     std::ifstream in(dir / "Morvanta.ini", std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();

@@ -7,8 +7,8 @@ namespace {
 struct LayoutCase
 {
     const char* name;
-    app::MessageBoxMetrics metrics;
-    app::MessageBoxLayout expected;
+    app::logic::MessageBoxMetrics metrics;
+    app::logic::MessageBoxLayout expected;
 };
 
 class MessageBoxLayout : public ::testing::TestWithParam<LayoutCase>
@@ -17,7 +17,7 @@ class MessageBoxLayout : public ::testing::TestWithParam<LayoutCase>
 
 TEST_P(MessageBoxLayout, placesTextAndButton)
 {
-    const app::MessageBoxLayout layout = app::layoutMessageBox(GetParam().metrics);
+    const app::logic::MessageBoxLayout layout = app::logic::layoutMessageBox(GetParam().metrics);
     EXPECT_EQ(layout.client, GetParam().expected.client);
     EXPECT_EQ(layout.text, GetParam().expected.text);
     EXPECT_EQ(layout.button, GetParam().expected.button);
@@ -38,18 +38,18 @@ INSTANTIATE_TEST_SUITE_P(Boxes, MessageBoxLayout,
 
 TEST(MessageBoxMetrics, averageWidthAndWrapWidthRoundDown)
 {
-    EXPECT_EQ(app::averageCharWidth(363), 6);
-    EXPECT_EQ(app::averageCharWidth(364), 7);
-    EXPECT_EQ(app::messageWrapWidth(1023), 511);
+    EXPECT_EQ(app::logic::averageCharWidth(363), 6);
+    EXPECT_EQ(app::logic::averageCharWidth(364), 7);
+    EXPECT_EQ(app::logic::messageWrapWidth(1023), 511);
 }
 
 TEST(MessageBoxClipboard, sevenLinesWithDividers)
 {
     const std::string dashes(27, '-');
-    EXPECT_EQ(app::messageBoxClipboardText("TransSelvarEDUCA", "Proceso finalizado", {"Aceptar"}),
+    EXPECT_EQ(app::logic::messageBoxClipboardText("TransSelvarEDUCA", "Proceso finalizado", {"Aceptar"}),
         dashes + "\r\nTransSelvarEDUCA\r\n" + dashes + "\r\nProceso finalizado\r\n" + dashes + "\r\nAceptar   \r\n"
             + dashes + "\r\n");
-    EXPECT_EQ(app::messageBoxClipboardText("T", "M", {"&Sí", "&No && más"}),
+    EXPECT_EQ(app::logic::messageBoxClipboardText("T", "M", {"&Sí", "&No && más"}),
         dashes + "\r\nT\r\n" + dashes + "\r\nM\r\n" + dashes + "\r\nSí   No  más   \r\n" + dashes + "\r\n");
 }
 

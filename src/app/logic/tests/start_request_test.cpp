@@ -17,7 +17,7 @@ class HostHandle : public ::testing::TestWithParam<HandleCase>
 
 TEST_P(HostHandle, isReadAsHexadecimalOfAtMostEightSignificantDigits)
 {
-    EXPECT_EQ(app::parseHostHandle(GetParam().digits), GetParam().handle);
+    EXPECT_EQ(app::logic::parseHostHandle(GetParam().digits), GetParam().handle);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, HostHandle,
@@ -32,7 +32,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, HostHandle,
 struct StartCase
 {
     std::vector<std::string> arguments;
-    app::RunMode mode;
+    app::logic::RunMode mode;
     bool startsExport;
     bool embeds;
 };
@@ -43,14 +43,14 @@ class StartRequestFromArguments : public ::testing::TestWithParam<StartCase>
 
 TEST_P(StartRequestFromArguments, decidesModeExportAndEmbedding)
 {
-    const app::StartRequest request = app::makeStartRequest(GetParam().arguments);
+    const app::logic::StartRequest request = app::logic::makeStartRequest(GetParam().arguments);
     EXPECT_EQ(request.argumentCount, static_cast<int>(GetParam().arguments.size()));
     EXPECT_EQ(request.mode, GetParam().mode);
     EXPECT_EQ(request.startsExport, GetParam().startsExport);
     EXPECT_EQ(request.embeds(), GetParam().embeds);
 }
 
-using app::RunMode;
+using app::logic::RunMode;
 INSTANTIATE_TEST_SUITE_P(Arguments, StartRequestFromArguments,
     ::testing::Values(StartCase {{}, RunMode::StandAlone, false, false},
         StartCase {{"importar"}, RunMode::StandAlone, false, false},
@@ -67,11 +67,11 @@ INSTANTIATE_TEST_SUITE_P(Arguments, StartRequestFromArguments,
 
 TEST(StartRequestFromArguments, keepsTheCommandWordAndTheHandleOrItsFailure)
 {
-    const app::StartRequest host = app::makeStartRequest({"Importar", "00ABCDEF"});
+    const app::logic::StartRequest host = app::logic::makeStartRequest({"Importar", "00ABCDEF"});
     EXPECT_EQ(host.commandWord, "Importar");
     EXPECT_EQ(host.requireHostHandle(), 0xABCDEFu);
 
-    const app::StartRequest unreadable = app::makeStartRequest({"importar", "12G4"});
+    const app::logic::StartRequest unreadable = app::logic::makeStartRequest({"importar", "12G4"});
     EXPECT_EQ(unreadable.handleFailure, "'$12G4' no es un valor entero válido");
     EXPECT_THROW(unreadable.requireHostHandle(), platform::UserError);
 }

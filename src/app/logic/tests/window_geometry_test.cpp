@@ -12,7 +12,7 @@ class ScaleToDisplay : public ::testing::TestWithParam<std::tuple<int, int, int>
 TEST_P(ScaleToDisplay, scalesByTextHeightOver13RoundingToNearest)
 {
     const auto [value, measured, expected] = GetParam();
-    EXPECT_EQ(app::scaleToDisplay(value, measured), expected);
+    EXPECT_EQ(app::logic::scaleToDisplay(value, measured), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ScaleToDisplay,
@@ -22,10 +22,10 @@ INSTANTIATE_TEST_SUITE_P(Values, ScaleToDisplay,
 
 TEST(CentredPosition, dropsTheFractionAndNeverGoesNegative)
 {
-    EXPECT_EQ(app::centredPosition(1024, 768, 626, 295), (app::Position {199, 236}));
-    EXPECT_EQ(app::centredPosition(1024, 768, 1024, 768), (app::Position {0, 0}));
-    EXPECT_EQ(app::centredPosition(640, 200, 700, 295), (app::Position {0, 0}));
-    EXPECT_EQ(app::centredPosition(700, 480, 641, 100), (app::Position {29, 190}));
+    EXPECT_EQ(app::logic::centredPosition(1024, 768, 626, 295), (app::logic::Position {199, 236}));
+    EXPECT_EQ(app::logic::centredPosition(1024, 768, 1024, 768), (app::logic::Position {0, 0}));
+    EXPECT_EQ(app::logic::centredPosition(640, 200, 700, 295), (app::logic::Position {0, 0}));
+    EXPECT_EQ(app::logic::centredPosition(700, 480, 641, 100), (app::logic::Position {29, 190}));
 }
 
 } // namespace
