@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/logic/gradient.h"
+
+#include <QImage>
+#include <QWidget>
+
+namespace app::qt {
+
+// A gradient panel: a vertical three-colour gradient over its whole area (rows computed by
+// logic::gradientRows()) with a raised edge one pixel wide, the top row and left column in the palette's
+// button-highlight colour (Light) and the bottom row and right column in its button-shadow colour
+// (Dark); the shadow is drawn last, so it holds the top-right and bottom-left corners. The panel is
+// painted into an off-screen image that goes to the screen in one step.
+class TDraw3D : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TDraw3D(const logic::GradientColours& colours, QWidget* parent = nullptr);
+
+    // The image the panel shows, made anew when the size or the palette has changed.
+    const QImage& image();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    logic::GradientColours m_colours;
+    QImage m_image;
+};
+
+} // namespace app::qt

@@ -1,0 +1,50 @@
+#include "app/qt/startup.h"
+
+#include "app/logic/start_request.h"
+#include "app/qt/application.h"
+#include "app/qt/main_form.h"
+#include "app/qt/message_boxes.h"
+#include "app/window_texts.h"
+#include "help/help_requests.h"
+
+#include <iostream>
+
+namespace app::qt {
+
+namespace {
+
+constexpr int cannotCreateWindowExitCode = 1;
+
+} // namespace
+
+std::unique_ptr<TMForm> createMainWindow(const std::vector<std::string>& arguments)
+{
+    auto form = std::make_unique<TMForm>(logic::makeStartRequest(arguments));
+    runHandler([&form] { form->FormCreate(); });
+    if (const auto failure = form->createNativeWindow()) {
+        std::cerr << *failure << '\n';
+        showErrorBox(*failure);
+        return nullptr;
+    }
+    return form;
+}
+
+int runProgram(Application& application, const std::vector<std::string>& arguments)
+{
+    help::setApplicationHelpFile(texts::HelpFile);
+    const auto form = createMainWindow(arguments);
+    if (!form)
+        return cannotCreateWindowExitCode;
+    // exit() rather than quit(): quit() asks every window to close first and gives up while one is
+    // still visible, which an embedded window whose host has gone may seem to be.
+    QObject::connect(
+        form.get(), &TMForm::closed, &application, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    form->showAtStartup();
+    // Closed during the show step (a host-mode export run, or the host window gone meanwhile): the
+    // event loop never ran, so nothing would end it.
+    if (form->hasClosed())
+        return 0;
+    return application.exec();
+}
+
+} // namespace app::qt
