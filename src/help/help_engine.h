@@ -23,9 +23,9 @@ public:
         = 0;
 };
 
-// The engine of this platform, or nothing when it is not available. On Windows the function
-// "HtmlHelpA" of the library "HHCtrl.ocx", loaded by name; elsewhere the program's own viewer for
-// compiled help files, which shows them in a help window of its own.
-std::shared_ptr<HelpEngine> createPlatformEngine();
+// The system's HTML Help engine: on Windows the function "HtmlHelpA" of the library "HHCtrl.ocx",
+// loaded by name. Nothing when the library or the function is missing, and on a system that has no
+// such engine (there a front end brings its own, as the Qt program does on Linux).
+std::shared_ptr<HelpEngine> loadSystemEngine();
 
 } // namespace help

@@ -33,8 +33,11 @@ public:
     // The help file of the last request that named one; empty at first.
     const std::string& currentHelpFile() const { return m_currentHelpFile; }
 
-    // The window that engine calls name as their caller: nothing sets it, so it is 0.
-    std::uintptr_t ownerWindow() const { return 0; }
+    // The window that engine calls name as their caller, so that the engine's windows belong to it:
+    // the front end's main window (an HWND on Windows) once the front end has set it; 0 (none) before
+    // and after.
+    std::uintptr_t ownerWindow() const { return m_ownerWindow; }
+    void setOwnerWindow(std::uintptr_t window) { m_ownerWindow = window; }
 
     // Context request. A non-empty help file becomes the current one; the viewers are asked in
     // registration order and the first that accepts is told to show the context. Answers whether a
@@ -60,6 +63,7 @@ private:
     std::int32_t m_lastNumber = 0;
     std::string m_currentHelpFile;
     std::shared_ptr<HelpSelector> m_selector;
+    std::uintptr_t m_ownerWindow = 0;
 };
 
 } // namespace help

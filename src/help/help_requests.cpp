@@ -1,5 +1,6 @@
 #include "help/help_requests.h"
 
+#include "help/help_manager.h"
 #include "help/help_unit.h"
 
 namespace help {
@@ -12,6 +13,11 @@ void setApplicationHelpFile(const std::string& name)
 const std::string& applicationHelpFile()
 {
     return applicationHelp().applicationHelpFile();
+}
+
+void setHelpOwnerWindow(std::uintptr_t window)
+{
+    applicationHelp().manager()->setOwnerWindow(window);
 }
 
 bool contextRequest(std::int32_t context)

@@ -19,4 +19,9 @@ bool commandRequest(std::uint16_t command, std::int32_t data);
 
 inline constexpr std::uint16_t HelpContents = 3;
 
+// The window that the help engine's windows belong to, handed to the engine with every call: the
+// front end sets its main window's native handle once that window exists, and 0 when it has gone.
+// 0 (none) until then.
+void setHelpOwnerWindow(std::uintptr_t window);
+
 } // namespace help

@@ -62,11 +62,11 @@ HelpUnit& applicationHelp()
 {
     std::unique_ptr<HelpUnit>& unit = unitSlot();
     if (!unit)
-        unit = std::make_unique<HelpUnit>(createPlatformEngine());
+        unit = std::make_unique<HelpUnit>(loadSystemEngine());
     return *unit;
 }
 
-void restartApplicationHelp(std::shared_ptr<HelpEngine> engine)
+void startApplicationHelp(std::shared_ptr<HelpEngine> engine)
 {
     std::unique_ptr<HelpUnit>& unit = unitSlot();
     unit.reset();

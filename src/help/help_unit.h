@@ -42,11 +42,13 @@ private:
     std::weak_ptr<HtmlHelpViewer> m_viewer;
 };
 
-// The program's help unit, created with createPlatformEngine() at its first use.
+// The program's help unit: the one startApplicationHelp() made, else one made at this first use with
+// the system's engine (loadSystemEngine()).
 HelpUnit& applicationHelp();
 
-// Replaces the program's help unit by a new one with the given engine (null: none). The application's
-// help file starts empty again. For tests.
-void restartApplicationHelp(std::shared_ptr<HelpEngine> engine);
+// Makes the program's help unit with the given engine (null: none), in place of any earlier one,
+// whose application help file and owner window are forgotten. A front end calls it at start-up when
+// it brings its own engine; tests call it with an engine that records the calls.
+void startApplicationHelp(std::shared_ptr<HelpEngine> engine);
 
 } // namespace help

@@ -1,7 +1,8 @@
 // The HTML Help engine of Windows: "HtmlHelpA" in the library "HHCtrl.ocx".
+#include "help/help_engine.h"
+
 #ifdef _WIN32
 
-#include "help/help_engine.h"
 #include "platform/codepage.h"
 
 #include <windows.h>
@@ -44,7 +45,7 @@ private:
 
 } // namespace
 
-std::shared_ptr<HelpEngine> createPlatformEngine()
+std::shared_ptr<HelpEngine> loadSystemEngine()
 {
     // By name, through the normal library search; neither a missing library nor a missing entry is
     // reported: help then shows nothing.
@@ -57,6 +58,17 @@ std::shared_ptr<HelpEngine> createPlatformEngine()
         return nullptr;
     }
     return std::make_shared<HtmlHelpLibrary>(library, entry);
+}
+
+} // namespace help
+
+#else
+
+namespace help {
+
+std::shared_ptr<HelpEngine> loadSystemEngine()
+{
+    return nullptr;
 }
 
 } // namespace help

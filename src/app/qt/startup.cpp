@@ -6,6 +6,8 @@
 #include "app/qt/message_boxes.h"
 #include "app/window_texts.h"
 #include "help/help_requests.h"
+#include "help/help_unit.h"
+#include "help/qt/chm_help_engine.h"
 
 #include <iostream>
 
@@ -31,6 +33,8 @@ std::unique_ptr<TMForm> createMainWindow(const std::vector<std::string>& argumen
 
 int runProgram(Application& application, const std::vector<std::string>& arguments)
 {
+    // Linux has no HTML Help engine: the program shows compiled help in a window of its own.
+    help::startApplicationHelp(std::make_shared<help::qt::ChmHelpEngine>());
     help::setApplicationHelpFile(texts::HelpFile);
     const auto form = createMainWindow(arguments);
     if (!form)

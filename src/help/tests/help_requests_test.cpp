@@ -45,10 +45,10 @@ protected:
     void SetUp() override
     {
         m_engine = std::make_shared<RecordingEngine>();
-        help::restartApplicationHelp(m_engine);
+        help::startApplicationHelp(m_engine);
         help::setApplicationHelpFile("EDUCA.chm");
     }
-    void TearDown() override { help::restartApplicationHelp(nullptr); }
+    void TearDown() override { help::startApplicationHelp(nullptr); }
 
     std::vector<EngineCall>& calls() { return m_engine->calls; }
     static std::string programHelpFile() { return platform::programDirectory() + "EDUCA.chm"; }
@@ -125,6 +125,27 @@ TEST_F(HelpRequestsTest, contextNumberGoesToTheEngineUnexamined)
     ASSERT_EQ(calls().size(), 2u);
     EXPECT_EQ(calls()[0].data, 0u);
     EXPECT_EQ(calls()[1].data, 0xFFFFFFFFu);
+}
+
+TEST_F(HelpRequestsTest, engineCallsNameTheOwnerWindowTheFrontEndSet)
+{
+    // Unset, then set by the front end when its window exists, then cleared when it has gone.
+    help::contextRequest(1);
+    help::setHelpOwnerWindow(0x1A2B);
+    help::contextRequest(1);
+    help::commandRequest(help::HelpContents, 0);
+    help::setHelpOwnerWindow(0);
+    help::commandRequest(help::HelpContents, 0);
+    const std::string file = programHelpFile();
+    EXPECT_EQ(calls(),
+        (std::vector<EngineCall> {{0, file, 15, 1}, {0x1A2B, file, 15, 1}, {0x1A2B, file, 1, 0}, {0, file, 1, 0}}));
+
+    // A new help unit forgets it.
+    help::setHelpOwnerWindow(0x1A2B);
+    help::startApplicationHelp(m_engine);
+    help::setApplicationHelpFile("EDUCA.chm");
+    help::contextRequest(1);
+    EXPECT_EQ(calls().back(), (EngineCall {0, file, 15, 1}));
 }
 
 TEST(HelpUnit, withoutEngineRequestsAnswerAndShowNothing)

@@ -55,14 +55,14 @@ QString textOf(const QWidget* widget)
 void TestMainForm::init()
 {
     m_help = std::make_shared<FakeHelpEngine>();
-    help::restartApplicationHelp(m_help);
+    help::startApplicationHelp(m_help);
     // As at start-up.
     help::setApplicationHelpFile("EDUCA.chm");
 }
 
 void TestMainForm::cleanup()
 {
-    help::restartApplicationHelp(nullptr);
+    help::startApplicationHelp(nullptr);
     m_help.reset();
 }
 

@@ -1,12 +1,12 @@
-#include "help/chm_sitemap.h"
+#include "help/qt/chm_sitemap.h"
 
-#include "help/html_text.h"
+#include "help/qt/html_text.h"
 #include "platform/text.h"
 
 #include <optional>
 #include <utility>
 
-namespace help {
+namespace help::qt {
 
 namespace {
 
@@ -129,4 +129,4 @@ std::vector<ContentsEntry> parseSitemap(std::string_view text)
     return roots;
 }
 
-} // namespace help
+} // namespace help::qt

@@ -1,8 +1,8 @@
-#include "help/chm_file.h"
-#include "help/chm_help_engine.h"
 #include "help/help_requests.h"
 #include "help/help_unit.h"
-#include "help/help_window.h"
+#include "help/qt/chm_file.h"
+#include "help/qt/chm_help_engine.h"
+#include "help/qt/help_window.h"
 #include "platform/paths.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -50,10 +50,10 @@ class HelpWindowTest : public QObject
     Q_OBJECT
 
 private:
-    std::shared_ptr<help::ChmHelpEngine> startWithOwnEngine()
+    std::shared_ptr<help::qt::ChmHelpEngine> startWithOwnEngine()
     {
-        auto engine = std::make_shared<help::ChmHelpEngine>();
-        help::restartApplicationHelp(engine);
+        auto engine = std::make_shared<help::qt::ChmHelpEngine>();
+        help::startApplicationHelp(engine);
         help::setApplicationHelpFile("EDUCA.chm");
         return engine;
     }
@@ -64,7 +64,7 @@ private slots:
     void cleanup()
     {
         // Drops the engine and its window while the application is still there.
-        help::restartApplicationHelp(nullptr);
+        help::startApplicationHelp(nullptr);
         platform::setProgramDirectoryOverride("");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(visibleTopLevels().isEmpty());
@@ -75,7 +75,7 @@ private slots:
         auto engine = startWithOwnEngine();
         QVERIFY(help::contextRequest(1));
 
-        help::HelpWindow* window = engine->window();
+        help::qt::HelpWindow* window = engine->window();
         QVERIFY(window);
         QVERIFY(window->isVisible());
         QCOMPARE(window->currentPage(), std::string("/exportar.html"));
@@ -92,7 +92,7 @@ private slots:
         auto engine = startWithOwnEngine();
         help::commandRequest(help::HelpContents, 0);
 
-        help::HelpWindow* window = engine->window();
+        help::qt::HelpWindow* window = engine->window();
         QVERIFY(window);
         QVERIFY(window->isVisible());
         QCOMPARE(window->currentPage(), std::string("/index.html"));
@@ -118,7 +118,7 @@ private slots:
     {
         auto engine = startWithOwnEngine();
         help::contextRequest(1);
-        help::HelpWindow* window = engine->window();
+        help::qt::HelpWindow* window = engine->window();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowExposed(window));
 
@@ -139,7 +139,7 @@ private slots:
     {
         auto engine = startWithOwnEngine();
         help::commandRequest(help::HelpContents, 0);
-        help::HelpWindow* window = engine->window();
+        help::qt::HelpWindow* window = engine->window();
         QVERIFY(window);
         const auto items
             = window->contentsTree()->findItems("Mensajes de error", Qt::MatchStartsWith | Qt::MatchRecursive);
@@ -152,7 +152,7 @@ private slots:
     {
         auto engine = startWithOwnEngine();
         help::contextRequest(1);
-        help::HelpWindow* first = engine->window();
+        help::qt::HelpWindow* first = engine->window();
         QVERIFY(first);
         first->close();
         QVERIFY(!first->isVisible());
@@ -169,7 +169,7 @@ private slots:
 
     void noEngineShowsNothing()
     {
-        help::restartApplicationHelp(nullptr);
+        help::startApplicationHelp(nullptr);
         help::setApplicationHelpFile("EDUCA.chm");
         QVERIFY(help::contextRequest(1));
         help::commandRequest(help::HelpContents, 0);

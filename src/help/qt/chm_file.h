@@ -1,6 +1,6 @@
 #pragma once
 
-#include "help/chm_sitemap.h"
+#include "help/qt/chm_sitemap.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -13,7 +13,7 @@
 
 struct chmFile;
 
-namespace help {
+namespace help::qt {
 
 // What the /#SYSTEM object of a compiled help file names.
 struct ChmSystemInfo
@@ -90,4 +90,4 @@ private:
     std::vector<std::string> m_files;
 };
 
-} // namespace help
+} // namespace help::qt

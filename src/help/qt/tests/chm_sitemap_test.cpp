@@ -1,10 +1,10 @@
-#include "help/chm_sitemap.h"
+#include "help/qt/chm_sitemap.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using help::ContentsEntry;
+using help::qt::ContentsEntry;
 
 TEST(ChmSitemap, nestedListsBecomeChildrenOfTheEntryBefore)
 {
@@ -25,7 +25,7 @@ TEST(ChmSitemap, nestedListsBecomeChildrenOfTheEntryBefore)
         {"Inicio", "index.html", {{"Uno", "uno.html", {{"Uno.a", "uno.html#a", {}}}}, {"Dos", "dos.html", {}}}},
         {"Final", "fin.html", {}},
     };
-    EXPECT_EQ(help::parseSitemap(text), expected);
+    EXPECT_EQ(help::qt::parseSitemap(text), expected);
 }
 
 TEST(ChmSitemap, namesAreCaseFreeAndValuesDecoded)
@@ -36,7 +36,7 @@ TEST(ChmSitemap, namesAreCaseFreeAndValuesDecoded)
                        "<param name=\"Name\" value=\"second name ignored\">"
                        "</OBJECT></ul>";
     const std::vector<ContentsEntry> expected {{"D\xC3\xB3nde \"*\"", "tablas.html", {}}};
-    EXPECT_EQ(help::parseSitemap(text), expected);
+    EXPECT_EQ(help::qt::parseSitemap(text), expected);
 }
 
 TEST(ChmSitemap, entriesWithoutPageAndCommentsAreHandled)
@@ -46,18 +46,18 @@ TEST(ChmSitemap, entriesWithoutPageAndCommentsAreHandled)
                        "<ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"Hoja\">"
                        "<param name=\"Local\" value=\"hoja.htm\"></object></ul></ul>";
     const std::vector<ContentsEntry> expected {{"Carpeta", "", {{"Hoja", "hoja.htm", {}}}}};
-    EXPECT_EQ(help::parseSitemap(text), expected);
+    EXPECT_EQ(help::qt::parseSitemap(text), expected);
 }
 
 TEST(ChmSitemap, brokenTextGivesWhatCanBeRead)
 {
-    EXPECT_TRUE(help::parseSitemap("").empty());
-    EXPECT_TRUE(help::parseSitemap("not a sitemap < at all").empty());
+    EXPECT_TRUE(help::qt::parseSitemap("").empty());
+    EXPECT_TRUE(help::qt::parseSitemap("not a sitemap < at all").empty());
     // Unclosed lists and a cut-off object.
     const char* text = "</ul></ul><ul><ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"A\"></object>"
                        "<li><object type=\"text/sitemap\"><param name=\"Name\" value=\"B";
     const std::vector<ContentsEntry> expected {{"A", "", {}}};
-    EXPECT_EQ(help::parseSitemap(text), expected);
+    EXPECT_EQ(help::qt::parseSitemap(text), expected);
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace help {
+namespace help::qt {
 
 // The charset that an HTML text declares in its head ("charset=..." in a meta element), in lower
 // case; empty when it declares none.
@@ -22,4 +22,4 @@ std::string decodeEntities(std::string_view text);
 // True when the bytes form valid UTF-8.
 bool isValidUtf8(std::string_view bytes);
 
-} // namespace help
+} // namespace help::qt

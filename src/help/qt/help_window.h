@@ -11,7 +11,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QToolButton;
 
-namespace help {
+namespace help::qt {
 
 class ChmFile;
 struct ContentsEntry;
@@ -77,4 +77,4 @@ private:
     bool m_selecting = false;
 };
 
-} // namespace help
+} // namespace help::qt

@@ -1,13 +1,13 @@
-#include "help/chm_help_engine.h"
+#include "help/qt/chm_help_engine.h"
 
-#include "help/chm_file.h"
 #include "help/help_file_name.h"
-#include "help/help_window.h"
+#include "help/qt/chm_file.h"
+#include "help/qt/help_window.h"
 
 #include <QApplication>
 #include <optional>
 
-namespace help {
+namespace help::qt {
 
 ChmHelpEngine::~ChmHelpEngine()
 {
@@ -42,6 +42,11 @@ void ChmHelpEngine::htmlHelp(std::uintptr_t, const std::string& file, unsigned c
     window->activateWindow();
 }
 
+HelpWindow* ChmHelpEngine::window() const
+{
+    return m_window;
+}
+
 HelpWindow* ChmHelpEngine::ensureWindow()
 {
     if (!m_window) {
@@ -52,11 +57,4 @@ HelpWindow* ChmHelpEngine::ensureWindow()
     return m_window;
 }
 
-#ifndef _WIN32
-std::shared_ptr<HelpEngine> createPlatformEngine()
-{
-    return std::make_shared<ChmHelpEngine>();
-}
-#endif
-
-} // namespace help
+} // namespace help::qt

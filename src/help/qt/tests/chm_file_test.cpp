@@ -1,4 +1,4 @@
-#include "help/chm_file.h"
+#include "help/qt/chm_file.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -33,7 +33,7 @@ TEST(ChmSystemRecords, namedRecordsAreRead)
 {
     const std::string data = le32(3) + record(9, "HHA Version 4.74\0"s) + record(2, "index.html\0"s)
         + record(3, "T\xEDtulo\0"s) + record(0, "EDUCA.hhc\0pad"s);
-    const help::ChmSystemInfo info = help::parseSystemRecords(data);
+    const help::qt::ChmSystemInfo info = help::qt::parseSystemRecords(data);
     EXPECT_EQ(info.contentsFile, "EDUCA.hhc");
     EXPECT_EQ(info.defaultPage, "index.html");
     EXPECT_EQ(info.title, "T\xEDtulo");
@@ -43,11 +43,11 @@ TEST(ChmSystemRecords, truncatedRecordEndsTheList)
 {
     std::string data = le32(3) + record(2, "index.html\0"s) + record(3, "Largo t\xEDtulo\0"s);
     data.resize(data.size() - 4);
-    const help::ChmSystemInfo info = help::parseSystemRecords(data);
+    const help::qt::ChmSystemInfo info = help::qt::parseSystemRecords(data);
     EXPECT_EQ(info.defaultPage, "index.html");
     EXPECT_EQ(info.title, "");
-    EXPECT_EQ(help::parseSystemRecords("").defaultPage, "");
-    EXPECT_EQ(help::parseSystemRecords("\x03\x00"s).defaultPage, "");
+    EXPECT_EQ(help::qt::parseSystemRecords("").defaultPage, "");
+    EXPECT_EQ(help::qt::parseSystemRecords("\x03\x00"s).defaultPage, "");
 }
 
 TEST(ChmContextMap, pairsWithinTheCountAndTheStrings)
@@ -56,11 +56,11 @@ TEST(ChmContextMap, pairsWithinTheCountAndTheStrings)
     // Count says two pairs; a third pair lies beyond it. Context 9 points outside the strings.
     const std::string ivb
         = le32(24) + le32(1) + le32(1) + le32(20) + le32(18) + le32(9) + le32(500) + le32(30) + le32(1);
-    const auto map = help::parseContextMap(ivb, strings);
+    const auto map = help::qt::parseContextMap(ivb, strings);
     const std::map<std::uint32_t, std::string> expected {{1, "/a/exportar.html"}, {20, "tablas.html"}};
     EXPECT_EQ(map, expected);
-    EXPECT_TRUE(help::parseContextMap("", strings).empty());
-    EXPECT_TRUE(help::parseContextMap(le32(800) + le32(1), strings).empty());
+    EXPECT_TRUE(help::qt::parseContextMap("", strings).empty());
+    EXPECT_TRUE(help::qt::parseContextMap(le32(800) + le32(1), strings).empty());
 }
 
 struct MatchCase
@@ -82,7 +82,7 @@ TEST_P(MatchStoredPathTest, findsTheStoredFile)
 {
     const std::vector<std::string> files {
         "/index.html", "/exportar.html", "/docs/exportar.html", "/Tablas.HTML", "/img/logo.png"};
-    const auto found = help::matchStoredPath(files, GetParam().reference);
+    const auto found = help::qt::matchStoredPath(files, GetParam().reference);
     EXPECT_EQ(found.value_or(""), GetParam().expected) << GetParam().reference;
 }
 
@@ -100,12 +100,12 @@ INSTANTIATE_TEST_SUITE_P(References, MatchStoredPathTest,
 
 TEST(ChmFile, missingOrForeignFilesDoNotOpen)
 {
-    EXPECT_EQ(help::ChmFile::open("/nonexistent/EDUCA.chm"), nullptr);
+    EXPECT_EQ(help::qt::ChmFile::open("/nonexistent/EDUCA.chm"), nullptr);
     const auto path = std::filesystem::temp_directory_path() / "educa_not_a_chm.chm";
     std::ofstream(path) << "<html>not compiled help</html>";
-    EXPECT_EQ(help::ChmFile::open(path), nullptr);
+    EXPECT_EQ(help::qt::ChmFile::open(path), nullptr);
     std::filesystem::remove(path);
-    EXPECT_EQ(help::ChmFile::open(std::filesystem::temp_directory_path()), nullptr);
+    EXPECT_EQ(help::qt::ChmFile::open(std::filesystem::temp_directory_path()), nullptr);
 }
 
 // The help file that the build compiles.
@@ -114,7 +114,7 @@ class BuiltHelpFile : public testing::Test
 protected:
     void SetUp() override
     {
-        m_file = help::ChmFile::open(EDUCA_TEST_HELP_FILE);
+        m_file = help::qt::ChmFile::open(EDUCA_TEST_HELP_FILE);
         ASSERT_NE(m_file, nullptr) << EDUCA_TEST_HELP_FILE;
     }
 
@@ -128,7 +128,7 @@ protected:
         return pages;
     }
 
-    void collectPages(const std::vector<help::ContentsEntry>& entries, std::set<std::string>& pages) const
+    void collectPages(const std::vector<help::qt::ContentsEntry>& entries, std::set<std::string>& pages) const
     {
         for (const auto& entry : entries) {
             EXPECT_FALSE(entry.name.empty());
@@ -140,7 +140,7 @@ protected:
         }
     }
 
-    std::unique_ptr<help::ChmFile> m_file;
+    std::unique_ptr<help::qt::ChmFile> m_file;
 };
 
 TEST_F(BuiltHelpFile, contextOneIsTheExportPage)

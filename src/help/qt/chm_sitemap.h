@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace help {
+namespace help::qt {
 
 // One entry of a compiled help file's table of contents.
 struct ContentsEntry
@@ -22,4 +22,4 @@ struct ContentsEntry
 // gives no entries; unbalanced lists are closed at the end.
 std::vector<ContentsEntry> parseSitemap(std::string_view text);
 
-} // namespace help
+} // namespace help::qt

@@ -1,7 +1,7 @@
-#include "help/help_window.h"
+#include "help/qt/help_window.h"
 
-#include "help/chm_file.h"
-#include "help/html_text.h"
+#include "help/qt/chm_file.h"
+#include "help/qt/html_text.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
-namespace help {
+namespace help::qt {
 
 namespace {
 
@@ -242,4 +242,4 @@ void HelpWindow::selectItemFor(const QUrl& url)
     m_selecting = false;
 }
 
-} // namespace help
+} // namespace help::qt

@@ -4,7 +4,7 @@
 
 #include <QPointer>
 
-namespace help {
+namespace help::qt {
 
 class HelpWindow;
 
@@ -24,7 +24,7 @@ public:
     void htmlHelp(std::uintptr_t callerWindow, const std::string& file, unsigned command, std::uintptr_t data) override;
 
     // The help window once help has been shown; null before.
-    HelpWindow* window() const { return m_window; }
+    HelpWindow* window() const;
 
 private:
     HelpWindow* ensureWindow();
@@ -32,4 +32,4 @@ private:
     QPointer<HelpWindow> m_window;
 };
 
-} // namespace help
+} // namespace help::qt

@@ -1,4 +1,4 @@
-#include "help/html_text.h"
+#include "help/qt/html_text.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
@@ -23,7 +23,7 @@ class DecodeEntitiesTest : public testing::TestWithParam<TextCase>
 
 TEST_P(DecodeEntitiesTest, referencesBecomeUtf8)
 {
-    EXPECT_EQ(help::decodeEntities(GetParam().input), GetParam().expected);
+    EXPECT_EQ(help::qt::decodeEntities(GetParam().input), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(References, DecodeEntitiesTest,
@@ -45,7 +45,7 @@ class HtmlToUtf8Test : public testing::TestWithParam<TextCase>
 
 TEST_P(HtmlToUtf8Test, charsetDecides)
 {
-    EXPECT_EQ(help::htmlToUtf8(GetParam().input), GetParam().expected);
+    EXPECT_EQ(help::qt::htmlToUtf8(GetParam().input), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, HtmlToUtf8Test,
@@ -74,21 +74,21 @@ INSTANTIATE_TEST_SUITE_P(Pages, HtmlToUtf8Test,
 
 TEST(HtmlText, declaredCharsetIsFoundInEitherMetaForm)
 {
-    EXPECT_EQ(help::declaredCharset("<meta charset='UTF-8'>"), "utf-8");
-    EXPECT_EQ(help::declaredCharset("<meta content=\"text/html; charset = Windows-1252\">"), "windows-1252");
-    EXPECT_EQ(help::declaredCharset("<p>charset is a word here</p>"), "");
-    EXPECT_EQ(help::declaredCharset(""), "");
+    EXPECT_EQ(help::qt::declaredCharset("<meta charset='UTF-8'>"), "utf-8");
+    EXPECT_EQ(help::qt::declaredCharset("<meta content=\"text/html; charset = Windows-1252\">"), "windows-1252");
+    EXPECT_EQ(help::qt::declaredCharset("<p>charset is a word here</p>"), "");
+    EXPECT_EQ(help::qt::declaredCharset(""), "");
 }
 
 TEST(HtmlText, validUtf8RejectsOverlongSurrogatesAndTruncation)
 {
-    EXPECT_TRUE(help::isValidUtf8("a\xC3\xB1\xE2\x82\xAC\xF0\x9F\x98\x80"));
-    EXPECT_FALSE(help::isValidUtf8("\xC0\xAF")); // overlong "/"
-    EXPECT_FALSE(help::isValidUtf8("\xE0\x80\xAF")); // overlong
-    EXPECT_FALSE(help::isValidUtf8("\xED\xA0\x80")); // surrogate
-    EXPECT_FALSE(help::isValidUtf8("\xF4\x90\x80\x80")); // beyond U+10FFFF
-    EXPECT_FALSE(help::isValidUtf8("\xC3")); // cut short
-    EXPECT_FALSE(help::isValidUtf8("\xF1 ")); // windows-1252 text
+    EXPECT_TRUE(help::qt::isValidUtf8("a\xC3\xB1\xE2\x82\xAC\xF0\x9F\x98\x80"));
+    EXPECT_FALSE(help::qt::isValidUtf8("\xC0\xAF")); // overlong "/"
+    EXPECT_FALSE(help::qt::isValidUtf8("\xE0\x80\xAF")); // overlong
+    EXPECT_FALSE(help::qt::isValidUtf8("\xED\xA0\x80")); // surrogate
+    EXPECT_FALSE(help::qt::isValidUtf8("\xF4\x90\x80\x80")); // beyond U+10FFFF
+    EXPECT_FALSE(help::qt::isValidUtf8("\xC3")); // cut short
+    EXPECT_FALSE(help::qt::isValidUtf8("\xF1 ")); // windows-1252 text
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "help/html_text.h"
+#include "help/qt/html_text.h"
 
 #include "platform/codepage.h"
 #include "platform/text.h"
@@ -8,7 +8,7 @@
 #include <optional>
 #include <utility>
 
-namespace help {
+namespace help::qt {
 
 namespace {
 
@@ -263,4 +263,4 @@ std::string decodeEntities(std::string_view text)
     return out;
 }
 
-} // namespace help
+} // namespace help::qt

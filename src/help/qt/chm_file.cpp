@@ -1,6 +1,6 @@
-#include "help/chm_file.h"
+#include "help/qt/chm_file.h"
 
-#include "help/html_text.h"
+#include "help/qt/html_text.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -8,7 +8,7 @@
 #include <functional>
 #include <utility>
 
-namespace help {
+namespace help::qt {
 
 namespace {
 
@@ -257,4 +257,4 @@ std::string ChmFile::title() const
     return htmlToUtf8(systemInfo().title);
 }
 
-} // namespace help
+} // namespace help::qt
