@@ -51,4 +51,29 @@ std::vector<Rgb> gradientRows(int height, const GradientColours& colours)
     return rows;
 }
 
+ArgbImage panelImage(Size size, const GradientColours& colours, Rgb highlight, Rgb shadow)
+{
+    ArgbImage image;
+    if (size.width <= 0 || size.height <= 0)
+        return image;
+    image.width = size.width;
+    image.height = size.height;
+    image.pixels.reserve(std::size_t(size.width) * std::size_t(size.height));
+    for (const Rgb& row : gradientRows(size.height, colours))
+        image.pixels.insert(image.pixels.end(), std::size_t(size.width), opaque(row));
+
+    const auto set = [&image](int x, int y, Rgb colour) {
+        image.pixels[std::size_t(y) * std::size_t(image.width) + std::size_t(x)] = opaque(colour);
+    };
+    for (int x = 0; x < size.width; ++x)
+        set(x, 0, highlight);
+    for (int y = 0; y < size.height; ++y)
+        set(0, y, highlight);
+    for (int x = 0; x < size.width; ++x)
+        set(x, size.height - 1, shadow);
+    for (int y = 0; y < size.height; ++y)
+        set(size.width - 1, y, shadow);
+    return image;
+}
+
 } // namespace app::logic

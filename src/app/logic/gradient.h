@@ -1,18 +1,11 @@
 #pragma once
 
-#include <cstdint>
+#include "app/logic/geometry.h"
+#include "app/logic/image.h"
+
 #include <vector>
 
 namespace app::logic {
-
-struct Rgb
-{
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
 
 // The three colours of a gradient panel.
 struct GradientColours
@@ -38,5 +31,11 @@ std::vector<Rgb> gradientRows(int height, const GradientColours& colours);
 // colour is bottom + i * (top - bottom) / (n - 1), rounded half away from zero per channel.
 // A part of one row has the bottom colour.
 std::vector<Rgb> blendFromBottom(int height, Rgb bottom, Rgb top);
+
+// The pixels of a gradient panel of the given size: the rows of gradientRows() with a raised edge one
+// pixel wide, the top row and left column in the highlight colour (the system's button highlight),
+// the bottom row and right column in the shadow colour (its button shadow); the shadow is drawn last,
+// so it holds the top-right and bottom-left corners. Empty for a width or height of 0 or less.
+ArgbImage panelImage(Size size, const GradientColours& colours, Rgb highlight, Rgb shadow);
 
 } // namespace app::logic

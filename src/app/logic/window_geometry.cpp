@@ -4,6 +4,16 @@
 
 namespace app::logic {
 
+namespace {
+
+int floorDivide(int value, int divisor)
+{
+    const int quotient = value / divisor;
+    return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
+}
+
+} // namespace
+
 int scaleToDisplay(int value, int measuredTextHeight)
 {
     if (measuredTextHeight <= 0)
@@ -14,6 +24,12 @@ int scaleToDisplay(int value, int measuredTextHeight)
 Position centredPosition(int areaWidth, int areaHeight, int windowWidth, int windowHeight)
 {
     return {std::max(0, (areaWidth - windowWidth) / 2), std::max(0, (areaHeight - windowHeight) / 2)};
+}
+
+Position saveDialogPosition(const Rect& monitor, Size dialog)
+{
+    return {monitor.left + floorDivide(monitor.width - dialog.width, 2),
+        monitor.top + floorDivide(monitor.height - dialog.height, 3)};
 }
 
 } // namespace app::logic

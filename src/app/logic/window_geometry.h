@@ -18,4 +18,9 @@ int scaleToDisplay(int value, int measuredTextHeight);
 // becoming 0.
 Position centredPosition(int areaWidth, int areaHeight, int windowWidth, int windowHeight);
 
+// Where the save dialog goes on a monitor (the monitor of the program's active window, else of its main
+// window): centred across it, its top at one third of the monitor's free height; both rounded down,
+// also where the dialog is larger than the monitor.
+Position saveDialogPosition(const Rect& monitor, Size dialog);
+
 } // namespace app::logic

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
@@ -94,6 +95,61 @@ TEST(GradientBlend, tallPartHas256BandsOfOneOrTwoRows)
     EXPECT_EQ(bandRows[32], 1);
     EXPECT_EQ(rows[37].red, 31);
     EXPECT_EQ(rows[38].red, 32);
+}
+
+struct EdgeCase
+{
+    const char* name;
+    app::logic::Size size;
+};
+
+void PrintTo(const EdgeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PanelImage : public ::testing::TestWithParam<EdgeCase>
+{
+};
+
+// The raised edge over the gradient: highlight along the top and the left, shadow along the bottom and
+// the right, the shadow holding the top-right and bottom-left corners.
+TEST_P(PanelImage, raisedEdgeOverTheGradientRows)
+{
+    const app::logic::Size size = GetParam().size;
+    const Rgb highlight {255, 255, 254};
+    const Rgb shadow {160, 160, 161};
+    const app::logic::ArgbImage image = app::logic::panelImage(size, app::logic::bottomPanelColours, highlight, shadow);
+    ASSERT_EQ(image.width, size.width);
+    ASSERT_EQ(image.height, size.height);
+    ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(size.width * size.height));
+    const std::vector<Rgb> rows = app::logic::gradientRows(size.height, app::logic::bottomPanelColours);
+    for (int y = 0; y < size.height; ++y) {
+        for (int x = 0; x < size.width; ++x) {
+            Rgb expected = rows[y];
+            if (x == 0 || y == 0)
+                expected = highlight;
+            if (x == size.width - 1 || y == size.height - 1)
+                expected = shadow;
+            ASSERT_EQ(image.at(x, y), app::logic::opaque(expected)) << "x " << x << ", y " << y;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PanelImage,
+    ::testing::Values(EdgeCase {"bottomPanel", {633, 97}}, EdgeCase {"topPanel", {601, 169}},
+        EdgeCase {"onePixel", {1, 1}}, EdgeCase {"oneRow", {5, 1}}, EdgeCase {"oneColumn", {1, 4}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PanelImage, noAreaGivesNoPixels)
+{
+    for (const app::logic::Size size : {app::logic::Size {0, 97}, app::logic::Size {633, 0}, app::logic::Size {-1, 5}})
+        EXPECT_TRUE(app::logic::panelImage(size, app::logic::topPanelColours, {}, {}).pixels.empty());
+}
+
+TEST(PanelImage, opaquePixelsCarryTheColourInTheLowBytes)
+{
+    EXPECT_EQ(app::logic::opaque({0x12, 0x34, 0x56}), 0xFF123456u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/logic/window_geometry.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <tuple>
 
 namespace {
@@ -27,5 +28,36 @@ TEST(CentredPosition, dropsTheFractionAndNeverGoesNegative)
     EXPECT_EQ(app::logic::centredPosition(640, 200, 700, 295), (app::logic::Position {0, 0}));
     EXPECT_EQ(app::logic::centredPosition(700, 480, 641, 100), (app::logic::Position {29, 190}));
 }
+
+struct SaveDialogCase
+{
+    const char* name;
+    app::logic::Rect monitor;
+    app::logic::Size dialog;
+    app::logic::Position expected;
+};
+
+void PrintTo(const SaveDialogCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class SaveDialogPlacement : public ::testing::TestWithParam<SaveDialogCase>
+{
+};
+
+TEST_P(SaveDialogPlacement, centredAcrossWithItsTopAtAThirdOfTheFreeHeight)
+{
+    EXPECT_EQ(app::logic::saveDialogPosition(GetParam().monitor, GetParam().dialog), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitors, SaveDialogPlacement,
+    ::testing::Values(SaveDialogCase {"plain", {0, 0, 1024, 768}, {600, 400}, {212, 122}},
+        SaveDialogCase {"roundedDown", {0, 0, 1025, 770}, {600, 400}, {212, 123}},
+        SaveDialogCase {"secondMonitor", {1920, 0, 1280, 1024}, {640, 480}, {2240, 181}},
+        // Larger than the monitor: still rounded down, so it reaches past the top-left corner.
+        SaveDialogCase {"largerThanTheMonitor", {0, 0, 800, 600}, {801, 604}, {-1, -2}},
+        SaveDialogCase {"monitorLeftOfThePrimary", {-1280, 100, 1280, 1024}, {640, 480}, {-960, 281}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,0 +1,24 @@
+#include "app/logic/host_window.h"
+
+#include "app/logic/texts.h"
+
+#include <fmt/format.h>
+
+namespace app::logic {
+
+std::optional<std::string> hostWindowFailureText(HostWindowCheck check, std::uint32_t handle)
+{
+    switch (check) {
+    case HostWindowCheck::Usable:
+        return std::nullopt;
+    case HostWindowCheck::Missing:
+        return fmt::format(fmt::runtime(texts::HostWindowMissing), handle);
+    case HostWindowCheck::InputOnly:
+        return fmt::format(fmt::runtime(texts::HostWindowInputOnly), handle);
+    case HostWindowCheck::Unsupported:
+        return fmt::format(fmt::runtime(texts::HostWindowUnsupported), handle);
+    }
+    return fmt::format(fmt::runtime(texts::HostWindowMissing), handle);
+}
+
+} // namespace app::logic

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "app/logic/geometry.h"
+#include "app/logic/host_window.h"
+#include "app/logic/layout.h"
+#include "app/logic/start_request.h"
+#include "export/export_run.h"
+#include "timetable/table_component.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace app::logic {
+
+// The exit code after the main window has closed.
+inline constexpr int NormalExitCode = 0;
+// The exit code when the main window cannot go into the host window; it is then never shown.
+inline constexpr int NoHostWindowExitCode = 1;
+
+// What the main window's logic asks of the window on the screen. Each front end implements it with
+// its toolkit; MainWindowController decides when and with what.
+class MainWindowView
+{
+public:
+    virtual ~MainWindowView() = default;
+
+    // Takes the window's frame away: no border, no caption bar, no system menu.
+    virtual void removeFrame() = 0;
+    // Creates the native window as a top-level window.
+    virtual void createTopLevelWindow() = 0;
+    // What the window system says about the host window (never called with 0).
+    virtual HostWindowCheck checkHostWindow(std::uint32_t host) = 0;
+    // Creates the native window inside the host window and starts watching the host window, so that
+    // the front end calls MainWindowController::hostWindowGone() once when it goes away. False when the
+    // host window is already gone.
+    virtual bool createInsideHostWindow(std::uint32_t host) = 0;
+    // The native window's handle as the help engine takes it (an HWND on Windows); 0 when none.
+    virtual std::uintptr_t nativeHandle() = 0;
+
+    // The primary screen's size.
+    virtual Size screenSize() = 0;
+    // The size of the host window's client area; nothing when the window system does not tell it.
+    virtual std::optional<Size> hostAreaSize(std::uint32_t host) = 0;
+    // The window's outer size, frame included.
+    virtual Size outerSize() = 0;
+    // Moves the window there (counted from the screen's top-left corner, or from that of the host
+    // window's client area when it lies inside it) and shows it.
+    virtual void showAt(Position position) = 0;
+    // Whether the shown window really lies inside the host window (false when either has gone).
+    virtual bool isInsideHostWindow(std::uint32_t host) = 0;
+    // Gives the keyboard focus to the window inside the host window, which does not get it by being
+    // shown.
+    virtual void focusInsideHostWindow() = 0;
+    // Hides the window.
+    virtual void hideWindow() = 0;
+    // The window has closed: the program ends (the front end leaves its event loop).
+    virtual void windowClosed() = 0;
+
+    // The save dialog "Guardar Archivo XML", offering offeredName (may be empty); the confirmed file's
+    // full path (UTF-8), or nothing when it was cancelled.
+    virtual std::optional<std::string> askSaveFileName(const std::string& offeredName) = 0;
+    // The plain message box; returns when it has been closed.
+    virtual void showPlainMessage(const std::string& text) = 0;
+    // The error box with this text as it stands (see errorBoxTextOf); returns when it has been closed.
+    virtual void showErrorBox(const std::string& text) = 0;
+    // Hides the export button BImportar for the rest of the process.
+    virtual void hideExportButton() = 0;
+    // Sets the application-wide mouse cursor back to the default cursor.
+    virtual void setDefaultCursor() = 0;
+};
+
+// The main window MForm as the program sees it, without a toolkit: the start request, the outcome
+// flag and the saved argument count, FormCreate, FormShow and FormClose, the buttons, F1, the close
+// and the host window's going away. Every handler a front end calls here runs at the event boundary:
+// a failure is shown in the error box and the window stays as it was.
+class MainWindowController : public exporter::ExportUi
+{
+public:
+    MainWindowController(StartRequest request, MainWindowView& view);
+
+    // Start-up, after the window's layout exists: FormCreate, then the native window (inside the host
+    // window in host mode with a handle other than 0, else top-level), and the help owner window.
+    // An unreadable handle is shown in the error box and the window goes on as in stand-alone mode.
+    // False when the window cannot go into the host window: the reason has been written to standard
+    // error and shown in the error box, nothing else is to be shown, and the program ends with
+    // exitCode().
+    bool create();
+    // FormShow, then, unless the window closed meanwhile, the placement and show: centred on the
+    // primary screen by the window's outer size, or inside the host window centred in its client
+    // area (0 by 0 when unknown). A window that then does not lie inside the host window ends as on
+    // hostWindowGone(); one that does gets the keyboard focus.
+    void showAtStartup();
+
+    // Any request to close the window: FormClose; when it went through the window hides and closes
+    // (true), when it failed it stays (false). True at once once the window has closed.
+    bool requestClose();
+    // The host window has gone away with the window inside it: the window closes as on a close request
+    // (the outcome is written, a failure shown) and the program ends even when FormClose failed.
+    void hostWindowGone();
+
+    // A button has been pressed (click, Enter, Space or its access key): BClose asks to close,
+    // Button1 runs Button1Click, BImportar the export run. Other elements do nothing.
+    void buttonPressed(Element button);
+    // F1 with the focus on that element (the window, MForm, when no element has it): a context
+    // request with helpContextOf(focused); nothing when that is 0.
+    void helpKeyPressed(Element focused);
+
+    // The handlers themselves; they throw their failures (the calls above run them at the boundary).
+    // Sets the outcome flag to 0; with two arguments reads the host window handle (throws
+    // platform::UserError when it is not readable), takes the frame away and sets the saved argument
+    // count to 2.
+    void FormCreate();
+    // Runs the export run when the command line asks for it (StartRequest::startsExport).
+    void FormShow();
+    // With the saved argument count 2, writes the outcome flag to the host ini file in the program
+    // directory (throws platform::UserError when it cannot be written).
+    void FormClose();
+    // The export run.
+    void BImportarClick();
+    // Shows the help file's table of contents.
+    void Button1Click();
+
+    const exporter::AppState& appState() const { return m_state; }
+    const StartRequest& startRequest() const { return m_request; }
+    // The host window the window lives in; nothing when it is top-level (also for a handle of 0).
+    std::optional<std::uint32_t> hostWindow() const { return m_host; }
+    bool hasClosed() const { return m_closed; }
+    // NormalExitCode, or NoHostWindowExitCode once create() has failed.
+    int exitCode() const { return m_exitCode; }
+
+    // The export run's window (exporter::ExportUi). The save dialog offers the name last confirmed.
+    std::optional<std::string> askSaveFileName() override;
+    void showInfo(const std::string& text) override;
+    void hideExportButton() override;
+    void setDefaultCursor() override;
+    // The run's own close in host mode: a close request.
+    void closeMainWindow() override;
+
+private:
+    bool atEventBoundary(const std::function<void()>& handler);
+    std::optional<std::string> createNativeWindow();
+    void close(bool hide);
+
+    StartRequest m_request;
+    MainWindowView& m_view;
+    exporter::AppState m_state;
+    timetable::TimetableTables m_tables;
+    std::optional<std::uint32_t> m_host;
+    bool m_closed = false;
+    int m_exitCode = NormalExitCode;
+};
+
+} // namespace app::logic
