@@ -1,10 +1,11 @@
 #include "app/qt/application.h"
 
+#include "app/logic/event_boundary.h"
+#include "app/logic/pictures.h"
+#include "app/logic/texts.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/pictures.h"
-#include "app/window_texts.h"
 #include "platform/regional.h"
-#include "platform/user_error.h"
 
 #include <QIcon>
 
@@ -15,8 +16,8 @@ Application::Application(int& argc, char** argv)
 {
     // The title names the taskbar entry; it is no part of the main window's caption, so no
     // display name is set (the window system would append it to every caption).
-    setApplicationName(QString::fromUtf8(texts::ApplicationTitle));
-    setWindowIcon(QIcon(QPixmap::fromImage(programIcon())));
+    setApplicationName(QString::fromUtf8(logic::texts::ApplicationTitle));
+    setWindowIcon(QIcon(QPixmap::fromImage(toQImage(logic::programIcon()))));
     // The main window's close ends the program, not the last window that disappears: message boxes
     // are shown before the main window exists.
     setQuitOnLastWindowClosed(false);
@@ -41,25 +42,13 @@ bool Application::event(QEvent* event)
 
 void reportFailure(std::exception_ptr failure)
 {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const platform::SilentAbort&) {
-    } catch (const std::exception& error) {
-        showErrorBox(error.what());
-    } catch (...) {
-        showErrorBox(texts::UnexpectedFailure);
-    }
+    if (const auto text = logic::errorBoxTextOf(failure))
+        showErrorBox(*text);
 }
 
 bool runHandler(const std::function<void()>& handler)
 {
-    try {
-        handler();
-        return true;
-    } catch (...) {
-        reportFailure(std::current_exception());
-        return false;
-    }
+    return logic::runAtEventBoundary(handler, showErrorBox);
 }
 
 } // namespace app::qt

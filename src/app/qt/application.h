@@ -27,11 +27,12 @@ protected:
     bool event(QEvent* event) override;
 };
 
-// Runs a handler at the event boundary: a failure that leaves it is shown in the error box, a silent
-// abort is dropped. Answers true when the handler ended without a failure.
+// Runs a handler at the event boundary (logic::runAtEventBoundary with the error box). Answers true
+// when the handler ended without a failure.
 bool runHandler(const std::function<void()>& handler);
 
-// Shows the failure held by the exception pointer as runHandler() does.
+// Shows the failure held by the exception pointer in the error box, with the text that
+// logic::errorBoxTextOf() gives it; a silent abort is not shown.
 void reportFailure(std::exception_ptr failure);
 
 } // namespace app::qt

@@ -1,9 +1,10 @@
 #include "app/qt/draw_3d.h"
 
+#include "app/qt/pictures.h"
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <algorithm>
 
 namespace app::qt {
 
@@ -18,29 +19,14 @@ const QImage& TDraw3D::image()
 {
     if (!m_image.isNull() && m_image.size() == size())
         return m_image;
-    const int width = this->width();
-    const int height = this->height();
-    m_image = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
-    if (width <= 0 || height <= 0)
-        return m_image;
-
-    const auto rows = logic::gradientRows(height, m_colours);
-    for (int y = 0; y < height; ++y) {
-        const logic::Rgb& colour = rows[std::size_t(y)];
-        auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-        std::fill(line, line + width, qRgb(colour.red, colour.green, colour.blue));
+    const logic::ArgbImage pixels = logic::panelImage({width(), height()}, m_colours,
+        toRgb(palette().color(QPalette::Light)), toRgb(palette().color(QPalette::Dark)));
+    m_image = toQImage(pixels, QImage::Format_RGB32);
+    if (m_image.isNull()) {
+        // Nothing to paint on a panel without area; an image of one pixel keeps image() valid.
+        m_image = QImage(1, 1, QImage::Format_RGB32);
+        m_image.fill(palette().color(QPalette::Button));
     }
-
-    const QRgb highlight = palette().color(QPalette::Light).rgb();
-    const QRgb shadow = palette().color(QPalette::Dark).rgb();
-    auto* top = reinterpret_cast<QRgb*>(m_image.scanLine(0));
-    std::fill(top, top + width, highlight);
-    for (int y = 0; y < height; ++y)
-        m_image.setPixel(0, y, highlight);
-    auto* bottom = reinterpret_cast<QRgb*>(m_image.scanLine(height - 1));
-    std::fill(bottom, bottom + width, shadow);
-    for (int y = 0; y < height; ++y)
-        m_image.setPixel(width - 1, y, shadow);
     return m_image;
 }
 

@@ -7,11 +7,9 @@
 
 namespace app::qt {
 
-// A gradient panel: a vertical three-colour gradient over its whole area (rows computed by
-// logic::gradientRows()) with a raised edge one pixel wide, the top row and left column in the palette's
-// button-highlight colour (Light) and the bottom row and right column in its button-shadow colour
-// (Dark); the shadow is drawn last, so it holds the top-right and bottom-left corners. The panel is
-// painted into an off-screen image that goes to the screen in one step.
+// A gradient panel: the pixels of logic::panelImage(), with the palette's button-highlight colour
+// (Light) and button-shadow colour (Dark) for its raised edge, painted into an off-screen image that
+// goes to the screen in one step.
 class TDraw3D : public QWidget
 {
     Q_OBJECT

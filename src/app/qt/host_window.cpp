@@ -31,20 +31,20 @@ template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
 
 } // namespace
 
-HostWindowCheck checkHostWindow(std::uint32_t id)
+logic::HostWindowCheck checkHostWindow(std::uint32_t id)
 {
     xcb_connection_t* connection = x11Connection();
     if (!connection)
-        return HostWindowCheck::Unsupported;
+        return logic::HostWindowCheck::Unsupported;
     xcb_generic_error_t* error = nullptr;
     const XcbReply<xcb_get_window_attributes_reply_t> reply(
         xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, id), &error));
     std::free(error);
     if (!reply)
-        return HostWindowCheck::Missing;
+        return logic::HostWindowCheck::Missing;
     if (reply->_class == XCB_WINDOW_CLASS_INPUT_ONLY)
-        return HostWindowCheck::InputOnly;
-    return HostWindowCheck::Usable;
+        return logic::HostWindowCheck::InputOnly;
+    return logic::HostWindowCheck::Usable;
 }
 
 std::optional<QSize> hostWindowSize(std::uint32_t id)
@@ -115,9 +115,9 @@ bool HostWindowWatcher::nativeEventFilter(const QByteArray& eventType, void* mes
 
 #else
 
-HostWindowCheck checkHostWindow(std::uint32_t)
+logic::HostWindowCheck checkHostWindow(std::uint32_t)
 {
-    return HostWindowCheck::Unsupported;
+    return logic::HostWindowCheck::Unsupported;
 }
 
 std::optional<QSize> hostWindowSize(std::uint32_t)

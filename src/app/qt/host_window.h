@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/logic/host_window.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <QSize>
@@ -9,20 +11,9 @@
 
 namespace app::qt {
 
-// What the window system says about a host window before the program's window goes into it.
-enum class HostWindowCheck
-{
-    Usable,
-    Missing, // no window has that id
-    InputOnly, // the window exists but cannot hold other windows
-    // The window system has no foreign windows (the offscreen platform of the tests): the handle is
-    // then treated as one that names no window, since the program cannot go into it.
-    Unsupported,
-};
-
 // Asks the window system about the window with this id (under X11 an X window id), without waiting
 // on anything but the server's answer.
-HostWindowCheck checkHostWindow(std::uint32_t id);
+logic::HostWindowCheck checkHostWindow(std::uint32_t id);
 
 // The size of the host window's area, or nothing when the window system does not tell it.
 std::optional<QSize> hostWindowSize(std::uint32_t id);

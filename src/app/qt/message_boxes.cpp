@@ -1,8 +1,7 @@
 #include "app/qt/message_boxes.h"
 
+#include "app/logic/texts.h"
 #include "app/logic/window_geometry.h"
-#include "app/window_texts.h"
-#include "export/failure_text.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -38,7 +37,7 @@ PlainMessageBox::PlainMessageBox(const QString& message, QWidget* parent)
     , m_message(message)
 {
     setObjectName(QStringLiteral("PlainMessageBox"));
-    setWindowTitle(QString::fromUtf8(texts::ApplicationTitle));
+    setWindowTitle(QString::fromUtf8(logic::texts::ApplicationTitle));
     setWindowModality(Qt::ApplicationModal);
 
     const QFontMetrics metrics(font());
@@ -51,7 +50,7 @@ PlainMessageBox::PlainMessageBox(const QString& message, QWidget* parent)
     const QRect textBounds
         = metrics.boundingRect(QRect(0, 0, logic::messageWrapWidth(screen.width()), 1 << 20), textFlags, m_message);
     boxMetrics.text = {textBounds.width(), textBounds.height()};
-    const QString caption = QString::fromUtf8(texts::MessageBoxButton);
+    const QString caption = QString::fromUtf8(logic::texts::MessageBoxButton);
     boxMetrics.buttonCaptionWidth = metrics.horizontalAdvance(caption);
     m_layout = logic::layoutMessageBox(boxMetrics);
 
@@ -72,7 +71,7 @@ PlainMessageBox::PlainMessageBox(const QString& message, QWidget* parent)
 QString PlainMessageBox::clipboardText() const
 {
     return QString::fromStdString(logic::messageBoxClipboardText(
-        texts::ApplicationTitle, m_message.toStdString(), {std::string(texts::MessageBoxButton)}));
+        logic::texts::ApplicationTitle, m_message.toStdString(), {std::string(logic::texts::MessageBoxButton)}));
 }
 
 void PlainMessageBox::paintEvent(QPaintEvent* event)
@@ -99,13 +98,13 @@ void showPlainMessage(const QString& message)
     box.exec();
 }
 
-void showErrorBox(const std::string& message)
+void showErrorBox(const std::string& text)
 {
     const QPointer<QWidget> activeWindow = QApplication::activeWindow();
     const QPointer<QWidget> focusWidget = QApplication::focusWidget();
 
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(texts::ApplicationTitle),
-        QString::fromStdString(exporter::errorBoxText(message)), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(logic::texts::ApplicationTitle),
+        QString::fromStdString(text), QMessageBox::Ok);
     box.setObjectName(QStringLiteral("ErrorBox"));
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);

@@ -41,8 +41,8 @@ private:
 void showPlainMessage(const QString& message);
 
 // The error box: the platform's message box with the error icon, one OK button and the application
-// title, showing the failure's message with the final period added by its rule. Modal to the whole
-// program; afterwards the window that was active, and its focus, are active again.
-void showErrorBox(const std::string& message);
+// title, showing the text as it stands (logic::errorBoxTextOf() has given it its final period).
+// Modal to the whole program; afterwards the window that was active, and its focus, are active again.
+void showErrorBox(const std::string& text);
 
 } // namespace app::qt

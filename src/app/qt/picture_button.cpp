@@ -1,5 +1,6 @@
 #include "app/qt/picture_button.h"
 
+#include "app/logic/pictures.h"
 #include "app/qt/pictures.h"
 
 #include <QStyleOptionButton>
@@ -8,32 +9,31 @@
 
 namespace app::qt {
 
-namespace {
-
-constexpr int pictureGap = 4;
-
-} // namespace
-
-PictureButton::PictureButton(const QString& caption, const QImage& bitmap, QWidget* parent)
+PictureButton::PictureButton(const QString& caption, logic::Picture picture, QWidget* parent)
     : QPushButton(caption, parent)
-    , m_enabledPicture(pictureHalf(bitmap, true))
-    , m_disabledPicture(pictureHalf(bitmap, false))
 {
+    const logic::IndexedBitmap bitmap = logic::buttonPicture(picture);
+    m_enabledPicture = QPixmap::fromImage(toQImage(logic::pictureHalf(bitmap, true)));
+    m_disabledPicture = QPixmap::fromImage(toQImage(logic::pictureHalf(bitmap, false)));
+}
+
+logic::PictureButtonLayout PictureButton::buttonLayout() const
+{
+    const int captionWidth = fontMetrics().size(Qt::TextShowMnemonic, text()).width();
+    return logic::layoutPictureButton(
+        {width(), height()}, {m_enabledPicture.width(), m_enabledPicture.height()}, captionWidth);
 }
 
 QRect PictureButton::pictureRect() const
 {
-    const QSize picture = m_enabledPicture.size();
-    const int captionWidth = fontMetrics().size(Qt::TextShowMnemonic, text()).width();
-    const int left = (width() - (picture.width() + pictureGap + captionWidth)) / 2;
-    return {left, (height() - picture.height()) / 2, picture.width(), picture.height()};
+    const logic::Rect picture = buttonLayout().picture;
+    return {picture.left, picture.top, picture.width, picture.height};
 }
 
 QRect PictureButton::captionRect() const
 {
-    const QRect picture = pictureRect();
-    const int captionWidth = fontMetrics().size(Qt::TextShowMnemonic, text()).width();
-    return {picture.right() + 1 + pictureGap, 0, captionWidth, height()};
+    const logic::Rect caption = buttonLayout().caption;
+    return {caption.left, caption.top, caption.width, caption.height};
 }
 
 void PictureButton::paintEvent(QPaintEvent*)

@@ -1,30 +1,15 @@
 #include "app/qt/save_dialog.h"
 
-#include "app/window_texts.h"
+#include "app/logic/texts.h"
+#include "app/logic/window_geometry.h"
 
 #include <QApplication>
 #include <QScreen>
 
 namespace app::qt {
 
-namespace {
-
-int floorDivide(int value, int divisor)
-{
-    const int quotient = value / divisor;
-    return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
-}
-
-} // namespace
-
-QPoint saveDialogPosition(const QRect& monitor, const QSize& dialog)
-{
-    return {monitor.left() + floorDivide(monitor.width() - dialog.width(), 2),
-        monitor.top() + floorDivide(monitor.height() - dialog.height(), 3)};
-}
-
 PlacedFileDialog::PlacedFileDialog(QWidget* parent, QWidget* mainWindow)
-    : QFileDialog(parent, QString::fromUtf8(texts::SaveDialogTitle))
+    : QFileDialog(parent, QString::fromUtf8(logic::texts::SaveDialogTitle))
     , m_mainWindow(mainWindow)
 {
 }
@@ -38,12 +23,17 @@ void PlacedFileDialog::showEvent(QShowEvent* event)
         monitor = m_mainWindow->screen();
     if (!monitor)
         monitor = QGuiApplication::primaryScreen();
-    if (monitor)
-        move(saveDialogPosition(monitor->geometry(), frameGeometry().size()));
+    if (monitor) {
+        const QRect area = monitor->geometry();
+        const QSize dialog = frameGeometry().size();
+        const logic::Position position = logic::saveDialogPosition(
+            {area.left(), area.top(), area.width(), area.height()}, {dialog.width(), dialog.height()});
+        move(position.left, position.top);
+    }
     QFileDialog::showEvent(event);
 }
 
-std::optional<QString> XmlSaveDialog::execute(QWidget* parent, QWidget* mainWindow)
+std::optional<QString> XmlSaveDialog::execute(QWidget* parent, QWidget* mainWindow, const QString& offeredName)
 {
     PlacedFileDialog dialog(parent, mainWindow);
     dialog.setObjectName(QStringLiteral("SaveDialogXML"));
@@ -51,19 +41,18 @@ std::optional<QString> XmlSaveDialog::execute(QWidget* parent, QWidget* mainWind
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QString::fromUtf8(texts::SaveDialogFilter));
-    dialog.setDefaultSuffix(QString::fromUtf8(texts::SaveDialogSuffix));
+    dialog.setNameFilter(QString::fromUtf8(logic::texts::SaveDialogFilter));
+    dialog.setDefaultSuffix(QString::fromUtf8(logic::texts::SaveDialogSuffix));
     dialog.setWindowModality(Qt::ApplicationModal);
-    if (!m_fileName.isEmpty())
-        dialog.selectFile(m_fileName);
+    if (!offeredName.isEmpty())
+        dialog.selectFile(offeredName);
 
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return std::nullopt;
-    m_fileName = chosen.first();
-    return m_fileName;
+    return chosen.first();
 }
 
 } // namespace app::qt

@@ -1,33 +1,21 @@
 #include "app/qt/startup.h"
 
+#include "app/logic/main_window.h"
 #include "app/logic/start_request.h"
+#include "app/logic/texts.h"
 #include "app/qt/application.h"
 #include "app/qt/main_form.h"
-#include "app/qt/message_boxes.h"
-#include "app/window_texts.h"
 #include "help/help_requests.h"
 #include "help/help_unit.h"
 #include "help/qt/chm_help_engine.h"
 
-#include <iostream>
-
 namespace app::qt {
-
-namespace {
-
-constexpr int cannotCreateWindowExitCode = 1;
-
-} // namespace
 
 std::unique_ptr<TMForm> createMainWindow(const std::vector<std::string>& arguments)
 {
     auto form = std::make_unique<TMForm>(logic::makeStartRequest(arguments));
-    runHandler([&form] { form->FormCreate(); });
-    if (const auto failure = form->createNativeWindow()) {
-        std::cerr << *failure << '\n';
-        showErrorBox(*failure);
+    if (!form->controller().create())
         return nullptr;
-    }
     return form;
 }
 
@@ -35,19 +23,20 @@ int runProgram(Application& application, const std::vector<std::string>& argumen
 {
     // Linux has no HTML Help engine: the program shows compiled help in a window of its own.
     help::startApplicationHelp(std::make_shared<help::qt::ChmHelpEngine>());
-    help::setApplicationHelpFile(texts::HelpFile);
+    help::setApplicationHelpFile(logic::texts::HelpFile);
     const auto form = createMainWindow(arguments);
     if (!form)
-        return cannotCreateWindowExitCode;
+        return logic::NoHostWindowExitCode;
     // exit() rather than quit(): quit() asks every window to close first and gives up while one is
     // still visible, which an embedded window whose host has gone may seem to be.
     QObject::connect(
-        form.get(), &TMForm::closed, &application, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        form.get(), &TMForm::closed, &application, [] { QCoreApplication::exit(logic::NormalExitCode); },
+        Qt::QueuedConnection);
     form->showAtStartup();
     // Closed during the show step (a host-mode export run, or the host window gone meanwhile): the
     // event loop never ran, so nothing would end it.
     if (form->hasClosed())
-        return 0;
+        return logic::NormalExitCode;
     return application.exec();
 }
 

@@ -10,10 +10,9 @@ class Application;
 class TMForm;
 
 // Creates the main window MForm for the arguments that follow the program name: the layout, then
-// FormCreate at the event boundary (an unreadable host window handle is shown in the error box and
-// the window goes on as in stand-alone mode), then the native window, in host mode inside the host
-// window. Answers nothing when the window cannot go into the host window; the reason has then been
-// shown in the error box and written to standard error.
+// logic::MainWindowController::create() (FormCreate, then the native window, in host mode inside the
+// host window). Answers nothing when the window cannot go into the host window; the reason has then
+// been shown in the error box and written to standard error.
 std::unique_ptr<TMForm> createMainWindow(const std::vector<std::string>& arguments);
 
 // The program once the application object exists: sets the help file, creates and shows the main

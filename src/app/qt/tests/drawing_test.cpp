@@ -1,7 +1,9 @@
 #include "drawing_test.h"
 
 #include "app/logic/gradient.h"
+#include "app/logic/pictures.h"
 #include "app/logic/start_request.h"
+#include "app/logic/window_geometry.h"
 #include "app/qt/draw_3d.h"
 #include "app/qt/main_form.h"
 #include "app/qt/picture_button.h"
@@ -13,7 +15,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <set>
 
 namespace app::qt::testing {
 
@@ -110,59 +111,13 @@ void TestDrawing::everyPanelRowMatchesTheGradient()
         QCOMPARE(shot.pixel(x, 265) | 0xFF000000u, face);
 }
 
-void TestDrawing::buttonPicturesHaveTwoHalvesAndOliveAsTransparent_data()
-{
-    QTest::addColumn<QImage>("bitmap");
-    QTest::newRow("door") << doorPicture();
-    QTest::newRow("tick") << tickPicture();
-}
-
-void TestDrawing::buttonPicturesHaveTwoHalvesAndOliveAsTransparent()
-{
-    QFETCH(QImage, bitmap);
-    QCOMPARE(bitmap.size(), QSize(36, 18));
-    QCOMPARE(bitmap.colorCount(), 16);
-    QCOMPARE(bitmap.pixel(0, 17) | 0xFF000000u, qRgb(128, 128, 0));
-
-    const QImage enabled = pictureHalf(bitmap, true).toImage().convertToFormat(QImage::Format_ARGB32);
-    const QImage disabled = pictureHalf(bitmap, false).toImage().convertToFormat(QImage::Format_ARGB32);
-    QCOMPARE(enabled.size(), QSize(18, 18));
-    QCOMPARE(qAlpha(enabled.pixel(0, 17)), 0);
-    QCOMPARE(qAlpha(disabled.pixel(0, 17)), 0);
-
-    // The disabled half is an outline: only grey and white, and grey wherever the enabled picture has
-    // a pixel on its edge.
-    int greyPixels = 0;
-    for (int y = 0; y < 18; ++y) {
-        for (int x = 0; x < 18; ++x) {
-            const QRgb pixel = disabled.pixel(x, y);
-            if (qAlpha(pixel) == 0)
-                continue;
-            QVERIFY(pixel == qRgb(128, 128, 128) || pixel == qRgb(255, 255, 255));
-            greyPixels += pixel == qRgb(128, 128, 128) ? 1 : 0;
-            if (pixel == qRgb(128, 128, 128))
-                QVERIFY(qAlpha(enabled.pixel(x, y)) != 0);
-        }
-    }
-    QVERIFY(greyPixels > 10);
-    std::set<QRgb> colours;
-    for (int y = 0; y < 18; ++y) {
-        for (int x = 0; x < 18; ++x) {
-            if (qAlpha(enabled.pixel(x, y)) != 0)
-                colours.insert(enabled.pixel(x, y));
-        }
-    }
-    QVERIFY(colours.count(qRgb(0, 128, 0)) == 1); // both pictures carry green
-}
-
 void TestDrawing::pictureButtonDrawsThePictureLeftOfTheCaption()
 {
     TMForm form(logic::makeStartRequest({}));
     const QImage shot = grabOfShownForm(form);
     for (PictureButton* button : {form.BClose, form.BImportar}) {
-        const QImage picture = pictureHalf(button == form.BClose ? doorPicture() : tickPicture(), true)
-                                   .toImage()
-                                   .convertToFormat(QImage::Format_ARGB32);
+        const QImage picture = toQImage(logic::pictureHalf(
+            logic::buttonPicture(button == form.BClose ? logic::Picture::Door : logic::Picture::Tick), true));
         const QRect place(button->mapTo(&form, button->pictureRect().topLeft()), QSize(18, 18));
         QCOMPARE(button->pictureRect().size(), QSize(18, 18));
         // Picture and caption are centred together, 4 pixels apart.
@@ -182,51 +137,7 @@ void TestDrawing::pictureButtonDrawsThePictureLeftOfTheCaption()
     }
 }
 
-void TestDrawing::programIconIsRedWithGoldAboveAndTransparentBelow()
-{
-    const QImage icon = programIcon();
-    QCOMPARE(icon.size(), QSize(24, 24));
-    for (int y = 16; y < 24; ++y) {
-        for (int x = 0; x < 24; ++x)
-            QCOMPARE(qAlpha(icon.pixel(x, y)), 0);
-    }
-    int red = 0;
-    int gold = 0;
-    for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < 24; ++x) {
-            const QRgb pixel = icon.pixel(x, y);
-            QCOMPARE(qAlpha(pixel), 255);
-            if (qRed(pixel) > 150 && qGreen(pixel) < 50)
-                ++red;
-            if (qRed(pixel) > 150 && qGreen(pixel) > 100 && qBlue(pixel) < 50) {
-                ++gold;
-                QVERIFY(x >= 6 && x < 18 && y < 14); // the emblem stays in the upper middle
-            }
-        }
-    }
-    QVERIFY(red > gold);
-    QVERIFY(gold > 20);
-}
-
-void TestDrawing::saveDialogPlacement_data()
-{
-    QTest::addColumn<QRect>("monitor");
-    QTest::addColumn<QSize>("dialog");
-    QTest::addColumn<QPoint>("position");
-    QTest::newRow("plain") << QRect(0, 0, 1024, 768) << QSize(600, 400) << QPoint(212, 122);
-    QTest::newRow("rounded down") << QRect(0, 0, 1025, 770) << QSize(600, 400) << QPoint(212, 123);
-    QTest::newRow("second monitor") << QRect(1920, 0, 1280, 1024) << QSize(640, 480) << QPoint(2240, 181);
-}
-
-void TestDrawing::saveDialogPlacement()
-{
-    QFETCH(QRect, monitor);
-    QFETCH(QSize, dialog);
-    QFETCH(QPoint, position);
-    QCOMPARE(app::qt::saveDialogPosition(monitor, dialog), position);
-}
-
-void TestDrawing::saveDialogSettingsAndRememberedName()
+void TestDrawing::saveDialogSettingsAndOfferedName()
 {
     QTemporaryDir folder;
     XmlSaveDialog dialog;
@@ -243,14 +154,17 @@ void TestDrawing::saveDialogSettingsAndRememberedName()
         QVERIFY(fileDialog->testOption(QFileDialog::DontUseNativeDialog));
         QCOMPARE(fileDialog->windowModality(), Qt::ApplicationModal);
         placed = fileDialog->frameGeometry();
-        expected
-            = QRect(saveDialogPosition(QGuiApplication::primaryScreen()->geometry(), placed.size()), placed.size());
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const logic::Position position = logic::saveDialogPosition(
+            {screen.left(), screen.top(), screen.width(), screen.height()}, {placed.width(), placed.height()});
+        expected = QRect(QPoint(position.left, position.top), placed.size());
         chooseFile(folder.filePath(QStringLiteral("horario")))(modal);
     });
-    QCOMPARE(dialog.execute(nullptr, nullptr), std::optional<QString>(folder.filePath(QStringLiteral("horario.xml"))));
+    QCOMPARE(
+        dialog.execute(nullptr, nullptr, {}), std::optional<QString>(folder.filePath(QStringLiteral("horario.xml"))));
     QCOMPARE(placed, expected);
 
-    // The confirmed name is offered again; an existing file is taken without a question.
+    // The name it is given is offered; an existing file is taken without a question.
     QFile existing(folder.filePath(QStringLiteral("horario.xml")));
     QVERIFY(existing.open(QIODevice::WriteOnly));
     existing.close();
@@ -260,13 +174,13 @@ void TestDrawing::saveDialogSettingsAndRememberedName()
         offered = fileDialog->selectedFiles();
         static_cast<QDialog*>(fileDialog)->accept();
     });
-    QCOMPARE(dialog.execute(nullptr, nullptr), std::optional<QString>(folder.filePath(QStringLiteral("horario.xml"))));
+    QCOMPARE(dialog.execute(nullptr, nullptr, folder.filePath(QStringLiteral("horario.xml"))),
+        std::optional<QString>(folder.filePath(QStringLiteral("horario.xml"))));
     QCOMPARE(offered, QStringList({folder.filePath(QStringLiteral("horario.xml"))}));
 
-    // A cancelled dialog answers nothing and keeps the name.
+    // A cancelled dialog answers nothing.
     script.then(rejectDialog());
-    QCOMPARE(dialog.execute(nullptr, nullptr), std::nullopt);
-    QCOMPARE(dialog.fileName(), folder.filePath(QStringLiteral("horario.xml")));
+    QCOMPARE(dialog.execute(nullptr, nullptr, folder.filePath(QStringLiteral("horario.xml"))), std::nullopt);
     QCOMPARE(script.unexpected(), 0);
     QCOMPARE(script.seen().value(0), QStringLiteral("app::qt::PlacedFileDialog|Guardar Archivo XML"));
 }

@@ -10,13 +10,8 @@ class TestDrawing : public QObject
 
 private slots:
     void everyPanelRowMatchesTheGradient();
-    void buttonPicturesHaveTwoHalvesAndOliveAsTransparent_data();
-    void buttonPicturesHaveTwoHalvesAndOliveAsTransparent();
     void pictureButtonDrawsThePictureLeftOfTheCaption();
-    void programIconIsRedWithGoldAboveAndTransparentBelow();
-    void saveDialogPlacement_data();
-    void saveDialogPlacement();
-    void saveDialogSettingsAndRememberedName();
+    void saveDialogSettingsAndOfferedName();
 };
 
 } // namespace app::qt::testing
