@@ -18,6 +18,12 @@ MainWindowController::MainWindowController(StartRequest request, MainWindowView&
 {
 }
 
+MainWindowController::~MainWindowController()
+{
+    if (m_helpOwner)
+        help::setHelpOwnerWindow(0);
+}
+
 bool MainWindowController::atEventBoundary(const std::function<void()>& handler)
 {
     return runAtEventBoundary(handler, [this](const std::string& text) { m_view.showErrorBox(text); });
@@ -34,6 +40,7 @@ bool MainWindowController::create()
         return false;
     }
     help::setHelpOwnerWindow(m_view.nativeHandle());
+    m_helpOwner = true;
     return true;
 }
 
@@ -94,7 +101,10 @@ void MainWindowController::hostWindowGone()
 void MainWindowController::close(bool hide)
 {
     m_closed = true;
-    help::setHelpOwnerWindow(0);
+    if (m_helpOwner) {
+        help::setHelpOwnerWindow(0);
+        m_helpOwner = false;
+    }
     if (hide)
         m_view.hideWindow();
     m_view.windowClosed();

@@ -79,6 +79,10 @@ class MainWindowController : public exporter::ExportUi
 {
 public:
     MainWindowController(StartRequest request, MainWindowView& view);
+    // Takes the help owner window back when the window goes without having closed.
+    ~MainWindowController() override;
+    MainWindowController(const MainWindowController&) = delete;
+    MainWindowController& operator=(const MainWindowController&) = delete;
 
     // Start-up, after the window's layout exists: FormCreate, then the native window (inside the host
     // window in host mode with a handle other than 0, else top-level), and the help owner window.
@@ -149,6 +153,7 @@ private:
     timetable::TimetableTables m_tables;
     std::optional<std::uint32_t> m_host;
     bool m_closed = false;
+    bool m_helpOwner = false;
     int m_exitCode = NormalExitCode;
 };
 

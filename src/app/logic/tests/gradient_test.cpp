@@ -147,9 +147,4 @@ TEST(PanelImage, noAreaGivesNoPixels)
         EXPECT_TRUE(app::logic::panelImage(size, app::logic::topPanelColours, {}, {}).pixels.empty());
 }
 
-TEST(PanelImage, opaquePixelsCarryTheColourInTheLowBytes)
-{
-    EXPECT_EQ(app::logic::opaque({0x12, 0x34, 0x56}), 0xFF123456u);
-}
-
 } // namespace

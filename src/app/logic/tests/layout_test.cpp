@@ -55,14 +55,6 @@ INSTANTIATE_TEST_SUITE_P(Elements, HelpContextOf,
         HelpCase {Element::Label4, 1}, HelpCase {Element::BImportar, 1}, HelpCase {Element::Label1, 1},
         HelpCase {Element::BClose, 1}, HelpCase {Element::Button1, 1}));
 
-TEST(MainWindowLayout, labelsTakeNoFocusAndNoHelpContextOfTheirOwn)
-{
-    for (const Element label : {Element::Label4, Element::Label1}) {
-        EXPECT_EQ(layoutOf(label).helpContext, 0);
-        EXPECT_EQ(layoutOf(label).tabPosition, 0);
-    }
-}
-
 TEST(MainWindowLayout, tabOrderIsCloseHelpExportAndTheExportButtonIsTheDefault)
 {
     EXPECT_EQ(tabOrder(), (std::vector<Element> {Element::BClose, Element::Button1, Element::BImportar}));
@@ -89,16 +81,6 @@ INSTANTIATE_TEST_SUITE_P(Captions, AccessKey,
         AccessKeyCase {"F&1", '1'}, AccessKeyCase {"A&&B", std::nullopt}, AccessKeyCase {"A&&B&c", 'C'},
         AccessKeyCase {"Aceptar", std::nullopt}, AccessKeyCase {"F1 AYUDA", std::nullopt},
         AccessKeyCase {"fin&", std::nullopt}, AccessKeyCase {"& x", std::nullopt}, AccessKeyCase {"", std::nullopt}));
-
-TEST(AccessKey, onlyTheCloseButtonHasOne)
-{
-    for (const ElementLayout& row : MainWindowLayout) {
-        if (row.kind != ElementKind::PictureButton && row.kind != ElementKind::PushButton)
-            continue;
-        const std::optional<char> expected = row.element == Element::BClose ? std::optional<char>('S') : std::nullopt;
-        EXPECT_EQ(accessKey(row.text), expected) << row.name;
-    }
-}
 
 struct PictureButtonCase
 {

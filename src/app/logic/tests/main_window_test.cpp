@@ -320,8 +320,8 @@ public:
     std::vector<Call> calls;
 };
 
-// F1 on every element and the help button reach the engine with the window as owner; after the close
-// help has no owner.
+// F1 on every element and the help button reach the engine with the window as owner; after the close,
+// or once the window has gone, help has no owner.
 TEST_F(MainWindowTest, helpGoesToTheEngineWithTheWindowAsOwner)
 {
     auto engine = std::make_shared<RecordingEngine>();
@@ -337,9 +337,16 @@ TEST_F(MainWindowTest, helpGoesToTheEngineWithTheWindowAsOwner)
     EXPECT_EQ(help::applicationHelpFile(), "EDUCA.chm");
     controller.requestClose();
     controller.helpKeyPressed(Element::MForm);
+    // A window that goes without closing takes its handle back too.
+    {
+        MainWindowController unclosed(makeStartRequest({}), view);
+        ASSERT_TRUE(unclosed.create());
+    }
+    controller.helpKeyPressed(Element::MForm);
 
     std::vector<RecordingEngine::Call> expected(MainWindowLayout.size(), {0x5A, help::HelpByContext, 1});
     expected.push_back({0x5A, help::DisplayTableOfContents, 0});
+    expected.push_back({0, help::HelpByContext, 1});
     expected.push_back({0, help::HelpByContext, 1});
     EXPECT_EQ(engine->calls, expected);
     help::startApplicationHelp(nullptr);

@@ -65,13 +65,6 @@ TEST_P(ButtonPicture, hasTwoHalvesAndOliveAsTransparent)
 INSTANTIATE_TEST_SUITE_P(Pictures, ButtonPicture, ::testing::Values(Picture::Door, Picture::Tick),
     [](const auto& info) { return info.param == Picture::Door ? std::string("door") : std::string("tick"); });
 
-TEST(ButtonPicture, noneIsEmptyAndGivesEmptyHalves)
-{
-    const IndexedBitmap none = buttonPicture(Picture::None);
-    EXPECT_EQ(none.width, 0);
-    EXPECT_TRUE(pictureHalf(none, true).pixels.empty());
-}
-
 TEST(ProgramIcon, isRedWithGoldAboveAndTransparentBelow)
 {
     const ArgbImage icon = programIcon();
