@@ -123,8 +123,15 @@ wait_program() {
 }
 
 # The id of the first viewable window with exactly this name, waiting at most 20 s; empty if none.
+# xdotool gives up at an X error when a window goes away while it walks the tree (the save dialog
+# closing as the message box opens, on a busy machine): it then searches again until the time is up.
 find_window() {
-    timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1
+    local id="" deadline=$((SECONDS + 20))
+    while [ -z "$id" ] && [ "$SECONDS" -lt "$deadline" ]; do
+        id=$(timeout $((deadline - SECONDS)) xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+        [ -n "$id" ] || sleep 0.2
+    done
+    echo "$id"
 }
 
 # Sends a key to a window until the window goes away: a key sent before the window takes input is
