@@ -1,7 +1,9 @@
 // Broken and odd tables as the user meets them: each case damages one file of a small school and
 // gives either the exact text of the error box (the same line educa-export prints) or the rows
-// that the document then holds. Nothing may crash, hang or write a table.
+// that the document then holds, the whole document being that of tests/golden/broken/<case>.xml.
+// Nothing may crash, hang or write a table.
 
+#include "golden.h"
 #include "process.h"
 #include "school.h"
 
@@ -323,8 +325,10 @@ TEST_P(BrokenTable, givesItsOutcomeInTheRunAndInTheTool)
     } else {
         ASSERT_FALSE(run.failed) << run.failureText;
         EXPECT_EQ(sectionRows(run.document, c.section), expected);
+        EXPECT_TRUE(golden::matches(std::string("broken/") + c.name + ".xml", run.document));
         EXPECT_EQ(tool.exitCode, 0) << tool.err;
         EXPECT_EQ(sectionRows(readFile(output), c.section), expected);
+        EXPECT_TRUE(golden::matchesApartFromFecha(std::string("broken/") + c.name + ".xml", readFile(output)));
     }
     EXPECT_EQ(fs::directory_iterator(dir / "salida") == fs::directory_iterator(), c.section == nullptr);
     for (const auto& [name, bytes] : files) {
