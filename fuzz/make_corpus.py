@@ -72,6 +72,8 @@ def command_line_seeds():
         b"prog \x82\xa0\x22 x \x81",
         b"prog --salida\x00a.xml\x00--datos=d",
         b"1A2B",
+        # Three arguments are not the host's two: the program starts on its own.
+        b"prog importar 1A2B otro",
     ]
     for i, line in enumerate(lines):
         save("command_line", f"line{i:02d}", line)

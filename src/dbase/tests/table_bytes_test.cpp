@@ -191,6 +191,8 @@ TEST_F(TableBytes, readsVisualFoxProVarcharWithNullFlags)
             .record(padded("hola", 9, '\0') + '\x04' + padded("\x01\x02", 5, '\0') + '\x02' + "Soria" + '\x05')
             .record("abcdefghij" + std::string(6, '\xFF') + "\xC1vila" + '\x00')
             .record(padded("xx", 9, '\0') + '\x02' + std::string(6, '\0') + "Leon " + '\x0E')
+            // Damaged: a length byte as large as the column, which leaves no room for itself.
+            .record(padded("diez", 9, '\0') + '\x0A' + "\x01\x02\x03\x04\x05\x06" + "Soria" + '\x05')
             .build());
     auto table = open("VARIOS.DBF");
     EXPECT_EQ(table->format(), Format::VisualFoxPro);
@@ -198,7 +200,7 @@ TEST_F(TableBytes, readsVisualFoxProVarcharWithNullFlags)
     EXPECT_EQ(table->columns()[0].kind, FieldKind::Character);
     EXPECT_EQ(table->columns()[1].kind, FieldKind::Blob);
     const auto rows = readAll(*table);
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][0], text("hola"));
     EXPECT_EQ(rows[0][1], text("\x01\x02"));
     EXPECT_EQ(rows[0][2], text("Soria"));
@@ -209,6 +211,28 @@ TEST_F(TableBytes, readsVisualFoxProVarcharWithNullFlags)
     EXPECT_TRUE(isBlank(rows[2][0]));
     EXPECT_TRUE(isBlank(rows[2][1]));
     EXPECT_TRUE(isBlank(rows[2][2]));
+    // A length byte beyond the data gives the data bytes only, never the length byte itself.
+    EXPECT_EQ(rows[3][0], text(std::string("diez\0\0\0\0\0", 9)));
+    EXPECT_EQ(rows[3][1], text("\x01\x02\x03\x04\x05"));
+
+    // Damaged: nine nullable columns need two bytes of flags; the one byte there holds the first
+    // eight, and the byte after it (past the column) must not be taken for the ninth bit.
+    DbfBuilder shortFlags(0x30);
+    shortFlags.languageDriver(0x03);
+    for (char name = 'A'; name <= 'I'; ++name)
+        shortFlags.column(std::string(1, name), 'C', 1, 0, 0x02);
+    shortFlags.column("_NullFlags", '0', 1, 0, 0x05)
+        .recordLength(12)
+        .afterTerminator(std::string(263, '\0'))
+        .record("abcdefghi" + std::string("\x00\xFF", 2))
+        .record("abcdefghi" + std::string("\xFF\xFF", 2));
+    m_dir.write("CORTOS.DBF", shortFlags.build());
+    const auto flagged = readAll(*open("CORTOS.DBF"));
+    ASSERT_EQ(flagged.size(), 2u);
+    EXPECT_EQ(flagged[0][0], text("a"));
+    EXPECT_EQ(flagged[0][8], text("i"));
+    EXPECT_TRUE(isBlank(flagged[1][7]));
+    EXPECT_EQ(flagged[1][8], text("i"));
 }
 
 TEST_F(TableBytes, missingTerminatorAndPaddingAfterIt)

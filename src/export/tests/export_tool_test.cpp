@@ -125,9 +125,9 @@ TEST_F(ExportToolProgramTest, successPrintsTheMessageAndOneLinePerSection)
     EXPECT_EQ(result.out,
         "Proceso finalizado\n"
         "ASIGT: 3 filas\n"
-        "NOMASIGT: 4 filas\n"
+        "NOMASIGT: 5 filas\n"
         "PROFT: 4 filas\n"
-        "GRUPT: 5 filas\n"
+        "GRUPT: 6 filas\n"
         "AULAT: 2 filas\n"
         "SOLUCT: 2 filas\n");
     EXPECT_EQ(result.err, "");
