@@ -32,7 +32,7 @@ constexpr std::size_t kReadBlockBytes = 1 << 20;
 // Largest header: a 16-bit header length.
 constexpr std::size_t kMaxHeaderLength = 0xFFFF;
 constexpr char kDeletedFlag = '*';
-// An end-of-file mark where a record should start ends the table.
+// The end-of-file mark, which follows the last record.
 constexpr char kEndOfFile = 0x1A;
 constexpr char kNullFlagsType = '0';
 constexpr std::uint64_t kNoRecord = static_cast<std::uint64_t>(-1);
@@ -246,10 +246,9 @@ bool DbfTable::fetchNext()
     while (m_next < m_recordCount) {
         const std::uint64_t index = m_next;
         const char* bytes = record(index);
-        if (bytes[0] == kEndOfFile) {
-            m_recordCount = index;
-            break;
-        }
+        // The end-of-file mark where an announced record should start: the table was cut short.
+        if (bytes[0] == kEndOfFile)
+            throw Error(TableTruncated, messages::tableTruncated(m_recordCount, index), m_pathText);
         ++m_next;
         if (bytes[0] == kDeletedFlag)
             continue;

@@ -345,32 +345,64 @@ TEST_F(TableBytes, columnNamesAreConvertedFromTheTableCodePage)
 
 // ---- rows
 
-TEST_F(TableBytes, recordCountAboveTheFileReadsTheRecordsPresent)
+TEST_F(TableBytes, recordsPastTheAnnouncedCountAreLeftAlone)
 {
-    m_dir.write("MAS.DBF", DbfBuilder(0x03).column("A", 'C', 2).record("aa").record("bb").recordCount(10).build());
-    EXPECT_EQ(readAll(*open("MAS.DBF")).size(), 2u);
+    // Writers update the count last: a record after it is not yet part of the table.
     m_dir.write("MENOS.DBF", DbfBuilder(0x03).column("A", 'C', 2).record("aa").record("bb").recordCount(1).build());
-    EXPECT_EQ(readAll(*open("MENOS.DBF")).size(), 1u);
-}
-
-TEST_F(TableBytes, truncatedFileIgnoresThePartialRecord)
-{
-    std::string bytes
-        = DbfBuilder(0x03).column("A", 'C', 6).record("uno").record("dos").record("tres").trailer("").build();
-    bytes.resize(bytes.size() - 3);
-    m_dir.write("CORTO.DBF", bytes);
-    const auto rows = readAll(*open("CORTO.DBF"));
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1][0], text("dos"));
-}
-
-TEST_F(TableBytes, endOfFileMarkAtARecordStartEndsTheTable)
-{
-    m_dir.write(
-        "FIN.DBF", DbfBuilder(0x03).column("A", 'C', 3).record("uno").record("xyz", '\x1A').record("tre").build());
-    const auto rows = readAll(*open("FIN.DBF"));
+    const auto rows = readAll(*open("MENOS.DBF"));
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0][0], text("uno"));
+    EXPECT_EQ(rows[0][0], text("aa"));
+}
+
+// Tables that hold fewer rows than their header announces fail, at open or at the row where the
+// end-of-file mark stands, naming the file; the rows before the mark are read.
+TEST_F(TableBytes, tablesCutShortFailWithTheCounts)
+{
+    struct CutCase
+    {
+        const char* name;
+        std::string bytes;
+        std::size_t rowsBeforeTheFailure; // npos: opening fails
+        const char* message;
+    };
+    auto three = [] { return DbfBuilder(0x03).column("A", 'C', 6).record("uno").record("dos").record("tres"); };
+    std::string partial = three().trailer("").build();
+    partial.resize(partial.size() - 3);
+    const CutCase cases[] = {
+        {"countAboveTheRecords", three().recordCount(10).build(), std::string::npos,
+            "La tabla está incompleta: la cabecera anuncia 10 filas y el archivo contiene 3 filas"},
+        {"countOfAllOnes", three().recordCount(0xFFFFFFFFu).build(), std::string::npos,
+            "La tabla está incompleta: la cabecera anuncia 4294967295 filas y el archivo contiene 3 filas"},
+        {"lastRecordCutShort", partial, std::string::npos,
+            "La tabla está incompleta: la cabecera anuncia 3 filas y el archivo contiene 2 filas"},
+        {"oneRowAnnouncedNoneThere", DbfBuilder(0x03).column("A", 'C', 6).recordCount(1).build(), std::string::npos,
+            "La tabla está incompleta: la cabecera anuncia 1 fila y el archivo contiene 0 filas"},
+        {"endMarkAtARecordStart",
+            DbfBuilder(0x03).column("A", 'C', 3).record("uno").record("xyz", '\x1A').record("tre").build(), 1,
+            "La tabla está incompleta: la cabecera anuncia 3 filas y el archivo contiene 1 fila"},
+        {"endMarkAtTheFirstRecord", DbfBuilder(0x03).column("A", 'C', 3).record("uno", '\x1A').build(), 0,
+            "La tabla está incompleta: la cabecera anuncia 1 fila y el archivo contiene 0 filas"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_dir.write("CORTA.DBF", c.bytes);
+        if (c.rowsBeforeTheFailure == std::string::npos) {
+            expectError(openError("CORTA.DBF"), TableTruncated, c.message, pathOf("CORTA.DBF"));
+            continue;
+        }
+        auto table = open("CORTA.DBF");
+        for (int pass = 0; pass < 2; ++pass) {
+            table->rewind();
+            for (std::size_t row = 0; row < c.rowsBeforeTheFailure; ++row)
+                ASSERT_TRUE(table->fetchNext());
+            try {
+                table->fetchNext();
+                ADD_FAILURE() << "the cut table was read to its end";
+            } catch (const Error& error) {
+                expectError(error, TableTruncated, c.message, pathOf("CORTA.DBF"));
+            }
+        }
+    }
 }
 
 TEST_F(TableBytes, emptyTableHasNoRow)
