@@ -223,6 +223,11 @@ std::vector<BrokenCase> brokenCases()
                 f["datos/Asig.DBF"] = asigWithTipo(0x03, 'D', 8, {"00000000", "        ", "20240517", "20240230"});
             },
             "ASIGT", asigRow(1, "") + asigRow(2, "") + asigRow(3, "5/17/24") + asigRow(4, "")},
+        {"dateColumnWiderThanEight",
+            [](SchoolFiles& f) {
+                f["datos/Asig.DBF"] = asigWithTipo(0x03, 'D', 10, {"20180101  ", "20180101xx", "          "});
+            },
+            "ASIGT", asigRow(1, "1/1/18") + asigRow(2, "") + asigRow(3, "")},
         {"logicalOfQuestionMark",
             [](SchoolFiles& f) {
                 f["datos/Asig.DBF"] = asigWithTipo(0x03, 'L', 1, {"?", "T", "n", "x"});

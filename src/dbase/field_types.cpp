@@ -237,7 +237,9 @@ Value decodeLogical(std::string_view raw, const DecodeContext&)
 
 Value decodeDate(std::string_view raw, const DecodeContext&)
 {
-    if (raw.size() != 8)
+    // Some writers make date columns wider than eight: the date is in the first eight characters
+    // when the rest is blank (blanks or NULs); anything else there makes the value no date.
+    if (raw.size() < 8 || raw.find_first_not_of(std::string_view(" \0", 2), 8) != std::string_view::npos)
         return {};
     int parts[3] = {0, 0, 0};
     constexpr std::size_t starts[3] = {0, 4, 6};
@@ -373,36 +375,37 @@ struct FieldTypeEntry
 {
     char letter;
     unsigned formats;
-    unsigned length; // the only width allowed; 0 for any width
+    unsigned minLength; // the widths allowed, from minLength to maxLength; 0 for no bound
+    unsigned maxLength;
     FieldType type;
 };
 
 // The letter alone does not decide: B, I, @ and the memo reference width depend on the family.
 constexpr FieldTypeEntry kFieldTypes[] = {
-    {'C', kAll, 0, {FieldKind::Character, decodeCharacter, false}},
-    {'N', kAll, 0, {FieldKind::Float, decodeNumeric, false}},
-    {'F', kAll, 0, {FieldKind::Float, decodeNumeric, false}},
-    {'L', kAll, 1, {FieldKind::Logical, decodeLogical, false}},
-    {'D', kAll, 8, {FieldKind::Date, decodeDate, false}},
-    {'M', kNotVfp, 10, {FieldKind::Memo, decodeMemoText, true}},
-    {'M', kVisualFoxPro, 4, {FieldKind::Memo, decodeMemoTextVfp, true}},
-    {'B', kNotVfp, 10, {FieldKind::Blob, decodeMemoBlob, true}},
-    {'B', kVisualFoxPro, 8, {FieldKind::Float, decodeDoubleLe, false}},
-    {'G', kNotVfp, 10, {FieldKind::Blob, decodeMemoBlob, true}},
-    {'G', kVisualFoxPro, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
-    {'P', kNotVfp, 10, {FieldKind::Blob, decodeMemoBlob, true}},
-    {'P', kVisualFoxPro, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
-    {'W', kVisualFoxPro, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
-    {'I', kDBase7, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
-    {'+', kDBase7, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
-    {'I', kNotDBase7, 4, {FieldKind::Integer, decodeInt32Le, false}},
-    {'O', kDBase7, 8, {FieldKind::Float, decodeOrderedDoubleBe, false}},
-    {'@', kDBase7, 8, {FieldKind::DateTime, decodeTimestampBe, false}},
-    {'@', kNotDBase7, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
-    {'T', kAll, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
-    {'Y', kAll, 8, {FieldKind::Decimal, decodeCurrency, false}},
-    {'V', kVisualFoxPro, 0, {FieldKind::Character, decodeVarChar, false}},
-    {'Q', kVisualFoxPro, 0, {FieldKind::Blob, decodeVarBinary, false}},
+    {'C', kAll, 0, 0, {FieldKind::Character, decodeCharacter, false}},
+    {'N', kAll, 0, 0, {FieldKind::Float, decodeNumeric, false}},
+    {'F', kAll, 0, 0, {FieldKind::Float, decodeNumeric, false}},
+    {'L', kAll, 1, 1, {FieldKind::Logical, decodeLogical, false}},
+    {'D', kAll, 8, 0, {FieldKind::Date, decodeDate, false}},
+    {'M', kNotVfp, 10, 10, {FieldKind::Memo, decodeMemoText, true}},
+    {'M', kVisualFoxPro, 4, 4, {FieldKind::Memo, decodeMemoTextVfp, true}},
+    {'B', kNotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'B', kVisualFoxPro, 8, 8, {FieldKind::Float, decodeDoubleLe, false}},
+    {'G', kNotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'G', kVisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'P', kNotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'P', kVisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'W', kVisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'I', kDBase7, 4, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
+    {'+', kDBase7, 4, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
+    {'I', kNotDBase7, 4, 4, {FieldKind::Integer, decodeInt32Le, false}},
+    {'O', kDBase7, 8, 8, {FieldKind::Float, decodeOrderedDoubleBe, false}},
+    {'@', kDBase7, 8, 8, {FieldKind::DateTime, decodeTimestampBe, false}},
+    {'@', kNotDBase7, 8, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
+    {'T', kAll, 8, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
+    {'Y', kAll, 8, 8, {FieldKind::Decimal, decodeCurrency, false}},
+    {'V', kVisualFoxPro, 0, 0, {FieldKind::Character, decodeVarChar, false}},
+    {'Q', kVisualFoxPro, 0, 0, {FieldKind::Blob, decodeVarBinary, false}},
 };
 
 } // namespace
@@ -411,7 +414,8 @@ const FieldType* fieldTypeFor(Format format, char letter, unsigned length)
 {
     const unsigned bit = formatBit(format);
     for (const FieldTypeEntry& entry : kFieldTypes) {
-        if (entry.letter == letter && (entry.formats & bit) != 0 && (entry.length == 0 || entry.length == length))
+        if (entry.letter == letter && (entry.formats & bit) != 0 && (entry.minLength == 0 || length >= entry.minLength)
+            && (entry.maxLength == 0 || length <= entry.maxLength))
             return &entry.type;
     }
     return nullptr;

@@ -45,7 +45,8 @@ Value decodeVarBinary(std::string_view raw, const DecodeContext& context);
 Value decodeNumeric(std::string_view raw, const DecodeContext& context);
 // L: T t Y y true, F f N n false; anything else (' ', '?', NUL, garbage) is blank.
 Value decodeLogical(std::string_view raw, const DecodeContext& context);
-// D: "YYYYMMDD". Blanks, zeros and dates that do not exist (month 13, 30 February) are blank.
+// D: "YYYYMMDD"; in a wider column the first eight characters when the rest is blanks or NULs.
+// Blanks, zeros and dates that do not exist (month 13, 30 February) are blank.
 Value decodeDate(std::string_view raw, const DecodeContext& context);
 // VFP I (and Harbour's I): int32 little-endian; never blank by itself (only through the null flag).
 Value decodeInt32Le(std::string_view raw, const DecodeContext& context);

@@ -134,14 +134,17 @@ TEST_P(DateText, readsAsDateOrBlank)
 INSTANTIATE_TEST_SUITE_P(Valid, DateText,
     ::testing::Values(DateCase {"20240517", Date {2024, 5, 17}}, DateCase {"20240229", Date {2024, 2, 29}},
         DateCase {"20000229", Date {2000, 2, 29}}, DateCase {"19991231", Date {1999, 12, 31}},
-        DateCase {"00010101", Date {1, 1, 1}}));
+        DateCase {"00010101", Date {1, 1, 1}}, DateCase {"20180101  ", Date {2018, 1, 1}},
+        DateCase {std::string("20180101\0 \0", 11), Date {2018, 1, 1}}));
 
 INSTANTIATE_TEST_SUITE_P(Blank, DateText,
     ::testing::Values(DateCase {"        ", std::nullopt}, DateCase {"00000000", std::nullopt},
         DateCase {"0000    ", std::nullopt}, DateCase {std::string(8, '\0'), std::nullopt},
         DateCase {"20241301", std::nullopt}, DateCase {"20240100", std::nullopt}, DateCase {"20230229", std::nullopt},
         DateCase {"19000229", std::nullopt}, DateCase {"20240431", std::nullopt}, DateCase {"2024 517", std::nullopt},
-        DateCase {"2024-5-1", std::nullopt}, DateCase {"00000101", std::nullopt}));
+        DateCase {"2024-5-1", std::nullopt}, DateCase {"00000101", std::nullopt}, DateCase {"20180101 x", std::nullopt},
+        DateCase {"2018010100", std::nullopt}, DateCase {"          ", std::nullopt},
+        DateCase {"20181301  ", std::nullopt}, DateCase {"2018010", std::nullopt}));
 
 // ---- C
 
@@ -343,9 +346,11 @@ INSTANTIATE_TEST_SUITE_P(All, TypeTable,
         TypeCase {Format::VisualFoxPro, 'Q', 10, FieldKind::Blob},
         TypeCase {Format::VisualFoxPro, 'W', 4, FieldKind::Blob}, TypeCase {Format::FoxPro, 'G', 10, FieldKind::Blob},
         TypeCase {Format::DBase3, 'L', 1, FieldKind::Logical}, TypeCase {Format::DBase3, 'D', 8, FieldKind::Date},
-        TypeCase {Format::DBase3, 'D', 4, std::nullopt}, TypeCase {Format::DBase3, 'L', 2, std::nullopt},
-        TypeCase {Format::DBase3, 'V', 10, std::nullopt}, TypeCase {Format::DBase3, '7', 4, std::nullopt},
-        TypeCase {Format::VisualFoxPro, 'X', 10, std::nullopt}, TypeCase {Format::DBase3, '+', 4, std::nullopt}));
+        TypeCase {Format::DBase3, 'D', 4, std::nullopt}, TypeCase {Format::DBase3, 'D', 7, std::nullopt},
+        TypeCase {Format::DBase3, 'D', 10, FieldKind::Date}, TypeCase {Format::VisualFoxPro, 'D', 12, FieldKind::Date},
+        TypeCase {Format::DBase3, 'L', 2, std::nullopt}, TypeCase {Format::DBase3, 'V', 10, std::nullopt},
+        TypeCase {Format::DBase3, '7', 4, std::nullopt}, TypeCase {Format::VisualFoxPro, 'X', 10, std::nullopt},
+        TypeCase {Format::DBase3, '+', 4, std::nullopt}));
 
 TEST(TypeTable, integerByteOrderFollowsTheFamily)
 {
