@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace dbase::detail {
 
@@ -14,6 +16,10 @@ namespace dbase::detail {
 class MemoFile
 {
 public:
+    // Memos are read through a window of at least this many bytes of the file: memos that follow each
+    // other in the file, as writers mostly store them, come from one read.
+    static constexpr std::size_t WindowBytes = 64 * 1024;
+
     enum class Style
     {
         Dbt, // dBase III or IV-7; each block shows which
@@ -40,12 +46,20 @@ public:
 private:
     Data readDbt(std::uint64_t start) const;
     Data readFpt(std::uint64_t start) const;
+    // The file's bytes from offset on, as many as the window of the file held in memory has from
+    // there: at least count of them, fewer only where the file ends first. The window is read anew
+    // (WindowBytes, or count when that is more) when it does not hold them; the view stays valid until
+    // the next call.
+    std::string_view bytesFrom(std::uint64_t offset, std::size_t count) const;
     [[noreturn]] void fail() const;
 
     std::filesystem::path m_path;
     mutable BinaryFile m_file;
     Style m_style = Style::Dbt;
     std::uint32_t m_blockSize = 512;
+    mutable std::vector<char> m_window;
+    mutable std::uint64_t m_windowStart = 0;
+    mutable std::size_t m_windowSize = 0;
 };
 
 } // namespace dbase::detail

@@ -1,6 +1,7 @@
 // Tables built byte by byte: the layouts no free writer makes, and broken files.
 
 #include "dbase/error.h"
+#include "dbase/memo_file.h"
 #include "dbase/messages.h"
 #include "dbase/table.h"
 #include "dbf_builder.h"
@@ -495,6 +496,59 @@ TEST_F(TableBytes, dbtFileHoldingFoxProDataIsReadAsFoxPro)
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][2], text("uno"));
     EXPECT_EQ(rows[1][2], text("dos"));
+}
+
+// Memos are read through a window of the memo file: memos longer than it, and memos that begin in
+// one window and end in the next, come out whole in each of the three memo layouts.
+TEST_F(TableBytes, memosAcrossAndBeyondTheReadWindowComeOutWhole)
+{
+    constexpr std::size_t Window = detail::MemoFile::WindowBytes;
+    const std::size_t lengths[] = {Window - 600, 700, 3, 2 * Window + 5, 400, 1, Window, 513};
+    std::vector<std::string> memos;
+    for (std::size_t i = 0; i < std::size(lengths); ++i) {
+        std::string memo(lengths[i], '\0');
+        for (std::size_t k = 0; k < memo.size(); ++k)
+            memo[k] = k % 97 == 5 ? '\xA4' : static_cast<char>('a' + (i + k) % 26); // \xA4: ñ in code page 850
+        memos.push_back(memo);
+    }
+    struct Layout
+    {
+        const char* name;
+        std::uint8_t version;
+        const char* memoFile;
+        std::string bytes;
+        std::uint64_t firstBlock;
+        std::size_t blockSize;
+        std::size_t overhead; // bytes each memo takes besides its text
+    };
+    std::vector<std::pair<std::uint32_t, std::string>> fptMemos;
+    for (const auto& memo : memos)
+        fptMemos.emplace_back(1, memo);
+    const Layout layouts[] = {
+        {"dBase III", 0x83, "NOTAS.DBT", dbt3(memos), 1, 512, 2},
+        {"dBase IV", 0x8B, "NOTAS.DBT", dbt4(memos), 1, 512, 8},
+        {"FoxPro", 0xF5, "NOTAS.FPT", fpt(fptMemos), 8, 64, 8},
+    };
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        DbfBuilder table(layout.version);
+        table.languageDriver(0x02).column("NOTA", 'M', 10);
+        std::uint64_t block = layout.firstBlock;
+        for (const auto& memo : memos) {
+            table.record(rightAligned(std::to_string(block), 10));
+            block += (memo.size() + layout.overhead + layout.blockSize - 1) / layout.blockSize;
+        }
+        m_dir.write("NOTAS.DBF", table.build());
+        m_dir.write(layout.memoFile, layout.bytes);
+        auto opened = open("NOTAS.DBF");
+        for (int pass = 0; pass < 2; ++pass) {
+            const auto rows = readAll(*opened);
+            ASSERT_EQ(rows.size(), memos.size());
+            for (std::size_t i = 0; i < memos.size(); ++i)
+                EXPECT_EQ(rows[i][0], text(platform::toUtf8(memos[i], 850))) << "memo " << i;
+        }
+        std::filesystem::remove(m_dir / layout.memoFile);
+    }
 }
 
 TEST_F(TableBytes, dBase3MemoEndsAtTheFirstEndMark)
