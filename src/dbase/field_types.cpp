@@ -2,7 +2,6 @@
 
 #include "dbase/byte_order.h"
 #include "dbase/memo_file.h"
-#include "platform/codepage.h"
 
 #include <array>
 #include <bit>
@@ -47,13 +46,11 @@ bool allBytesAre(std::string_view raw, char c)
     return true;
 }
 
-Value textValue(std::string_view bytes, const DecodeContext& context)
+ValueView textValue(std::string_view bytes, const DecodeContext& context)
 {
     if (bytes.empty())
         return {};
-    if (!context.convertText)
-        return std::string(bytes);
-    return platform::toUtf8(bytes, context.codePage);
+    return RawText {bytes, context.convertText ? context.codePage : 0};
 }
 
 int daysInMonth(int year, int month)
@@ -70,7 +67,7 @@ bool isValidDate(int year, int month, int day)
 
 // A date and time from days after 1970-01-01 and milliseconds since midnight; blank when the day
 // falls outside the years 1 to 9999.
-Value dateTimeValue(long long days, long long milliseconds)
+ValueView dateTimeValue(long long days, long long milliseconds)
 {
     static const long long firstDay = daysFromCivil(1, 1, 1);
     static const long long lastDay = daysFromCivil(9999, 12, 31);
@@ -85,7 +82,7 @@ Value dateTimeValue(long long days, long long milliseconds)
     return value;
 }
 
-Value finiteOrBlank(double value)
+ValueView finiteOrBlank(double value)
 {
     if (!std::isfinite(value))
         return {};
@@ -110,26 +107,24 @@ std::uint64_t textBlockNumber(std::string_view raw)
     return block;
 }
 
-Value memoText(std::uint64_t block, const DecodeContext& context)
+ValueView memoText(std::uint64_t block, const DecodeContext& context)
 {
     if (block == 0 || context.memo == nullptr)
         return {};
-    MemoFile::Data data = context.memo->read(block);
+    const MemoFile::Data data = context.memo->read(block);
     if (data.bytes.empty())
         return {};
-    if (!data.text || !context.convertText)
-        return std::move(data.bytes);
-    return platform::toUtf8(data.bytes, context.codePage);
+    return RawText {data.bytes, data.text && context.convertText ? context.codePage : 0};
 }
 
-Value memoBytes(std::uint64_t block, const DecodeContext& context)
+ValueView memoBytes(std::uint64_t block, const DecodeContext& context)
 {
     if (block == 0 || context.memo == nullptr)
         return {};
-    MemoFile::Data data = context.memo->read(block);
+    const MemoFile::Data data = context.memo->read(block);
     if (data.bytes.empty())
         return {};
-    return std::move(data.bytes);
+    return RawText {data.bytes, 0};
 }
 
 } // namespace
@@ -159,7 +154,7 @@ Date civilFromDays(long long days)
     return Date {year, month, day};
 }
 
-Value decodeCharacter(std::string_view raw, const DecodeContext& context)
+ValueView decodeCharacter(std::string_view raw, const DecodeContext& context)
 {
     std::string_view text = cutAtNul(raw);
     const auto last = text.find_last_not_of(' ');
@@ -167,19 +162,19 @@ Value decodeCharacter(std::string_view raw, const DecodeContext& context)
     return textValue(text, context);
 }
 
-Value decodeVarChar(std::string_view raw, const DecodeContext& context)
+ValueView decodeVarChar(std::string_view raw, const DecodeContext& context)
 {
     return textValue(raw, context);
 }
 
-Value decodeVarBinary(std::string_view raw, const DecodeContext&)
+ValueView decodeVarBinary(std::string_view raw, const DecodeContext&)
 {
     if (raw.empty())
         return {};
-    return std::string(raw);
+    return RawText {raw, 0};
 }
 
-Value decodeNumeric(std::string_view raw, const DecodeContext&)
+ValueView decodeNumeric(std::string_view raw, const DecodeContext&)
 {
     // A NUL ends the number; what follows it may be garbage left by the writer.
     const std::string_view text = trimBlanks(cutAtNul(raw));
@@ -215,7 +210,7 @@ Value decodeNumeric(std::string_view raw, const DecodeContext&)
     return negative ? -value : value;
 }
 
-Value decodeLogical(std::string_view raw, const DecodeContext&)
+ValueView decodeLogical(std::string_view raw, const DecodeContext&)
 {
     if (raw.empty())
         return {};
@@ -235,7 +230,7 @@ Value decodeLogical(std::string_view raw, const DecodeContext&)
     }
 }
 
-Value decodeDate(std::string_view raw, const DecodeContext&)
+ValueView decodeDate(std::string_view raw, const DecodeContext&)
 {
     // Some writers make date columns wider than eight: the date is in the first eight characters
     // when the rest is blank (blanks or NULs); anything else there makes the value no date.
@@ -256,12 +251,12 @@ Value decodeDate(std::string_view raw, const DecodeContext&)
     return Date {parts[0], parts[1], parts[2]};
 }
 
-Value decodeInt32Le(std::string_view raw, const DecodeContext&)
+ValueView decodeInt32Le(std::string_view raw, const DecodeContext&)
 {
     return static_cast<std::int32_t>(readLe32(raw.data()));
 }
 
-Value decodeOrderedInt32Be(std::string_view raw, const DecodeContext&)
+ValueView decodeOrderedInt32Be(std::string_view raw, const DecodeContext&)
 {
     const std::uint32_t stored = readBe32(raw.data());
     if (stored == 0)
@@ -269,12 +264,12 @@ Value decodeOrderedInt32Be(std::string_view raw, const DecodeContext&)
     return static_cast<std::int32_t>(stored ^ 0x8000'0000u);
 }
 
-Value decodeDoubleLe(std::string_view raw, const DecodeContext&)
+ValueView decodeDoubleLe(std::string_view raw, const DecodeContext&)
 {
     return finiteOrBlank(std::bit_cast<double>(readLe64(raw.data())));
 }
 
-Value decodeOrderedDoubleBe(std::string_view raw, const DecodeContext&)
+ValueView decodeOrderedDoubleBe(std::string_view raw, const DecodeContext&)
 {
     std::uint64_t stored = readBe64(raw.data());
     if (stored == 0)
@@ -286,12 +281,12 @@ Value decodeOrderedDoubleBe(std::string_view raw, const DecodeContext&)
     return finiteOrBlank(std::bit_cast<double>(stored));
 }
 
-Value decodeCurrency(std::string_view raw, const DecodeContext&)
+ValueView decodeCurrency(std::string_view raw, const DecodeContext&)
 {
     return Decimal {static_cast<std::int64_t>(readLe64(raw.data()))};
 }
 
-Value decodeJulianDateTime(std::string_view raw, const DecodeContext&)
+ValueView decodeJulianDateTime(std::string_view raw, const DecodeContext&)
 {
     const auto day = static_cast<std::int32_t>(readLe32(raw.data()));
     const auto milliseconds = static_cast<std::int32_t>(readLe32(raw.data() + 4));
@@ -301,7 +296,7 @@ Value decodeJulianDateTime(std::string_view raw, const DecodeContext&)
     return dateTimeValue(static_cast<long long>(day) - kJulianDayOfUnixEpoch, milliseconds);
 }
 
-Value decodeTimestampBe(std::string_view raw, const DecodeContext&)
+ValueView decodeTimestampBe(std::string_view raw, const DecodeContext&)
 {
     std::uint64_t stored = readBe64(raw.data());
     if (stored == 0)
@@ -319,22 +314,22 @@ Value decodeTimestampBe(std::string_view raw, const DecodeContext&)
     return dateTimeValue(daysFromCivil(1, 1, 1) + dayNumber - 1, total % kMillisecondsPerDay);
 }
 
-Value decodeMemoText(std::string_view raw, const DecodeContext& context)
+ValueView decodeMemoText(std::string_view raw, const DecodeContext& context)
 {
     return memoText(textBlockNumber(raw), context);
 }
 
-Value decodeMemoTextVfp(std::string_view raw, const DecodeContext& context)
+ValueView decodeMemoTextVfp(std::string_view raw, const DecodeContext& context)
 {
     return memoText(readLe32(raw.data()), context);
 }
 
-Value decodeMemoBlob(std::string_view raw, const DecodeContext& context)
+ValueView decodeMemoBlob(std::string_view raw, const DecodeContext& context)
 {
     return memoBytes(textBlockNumber(raw), context);
 }
 
-Value decodeMemoBlobVfp(std::string_view raw, const DecodeContext& context)
+ValueView decodeMemoBlobVfp(std::string_view raw, const DecodeContext& context)
 {
     return memoBytes(readLe32(raw.data()), context);
 }

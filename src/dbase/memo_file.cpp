@@ -107,23 +107,25 @@ MemoFile::Data MemoFile::readDbt(std::uint64_t start) const
         if (stored < kBlockHeaderSize || stored - kBlockHeaderSize > available - kBlockHeaderSize)
             fail();
         const std::size_t length = stored - kBlockHeaderSize;
-        return Data {std::string(bytesFrom(start + kBlockHeaderSize, length).substr(0, length)), true};
+        return Data {bytesFrom(start + kBlockHeaderSize, length).substr(0, length), true};
     }
 
     // dBase III: the text runs over as many blocks as it needs and ends with 0x1A (usually two).
     // Writers disagree on the end mark; the first 0x1A ends the memo, so a memo closed with a single
     // one does not run into the next. Without any mark the memo ends with the file.
-    Data data;
-    std::uint64_t position = start;
-    while (position < m_file.size()) {
-        const std::string_view piece = bytesFrom(position, 1);
-        const auto end = piece.find(kDbt3End);
-        data.bytes.append(piece.substr(0, end));
+    std::string_view piece = bytesFrom(start, 1);
+    auto end = piece.find(kDbt3End);
+    if (end != std::string_view::npos)
+        return Data {piece.substr(0, end), true};
+    m_longText.assign(piece);
+    for (std::uint64_t position = start + piece.size(); position < m_file.size(); position += piece.size()) {
+        piece = bytesFrom(position, 1);
+        end = piece.find(kDbt3End);
+        m_longText.append(piece.substr(0, end));
         if (end != std::string_view::npos)
             break;
-        position += piece.size();
     }
-    return data;
+    return Data {m_longText, true};
 }
 
 MemoFile::Data MemoFile::readFpt(std::uint64_t start) const
@@ -137,7 +139,7 @@ MemoFile::Data MemoFile::readFpt(std::uint64_t start) const
     const std::uint32_t length = readBe32(head.data() + 4);
     if (length > available - kBlockHeaderSize)
         fail();
-    return Data {std::string(bytesFrom(start + kBlockHeaderSize, length).substr(0, length)), type == kFptTextType};
+    return Data {bytesFrom(start + kBlockHeaderSize, length).substr(0, length), type == kFptTextType};
 }
 
 } // namespace dbase::detail

@@ -28,7 +28,7 @@ public:
 
     struct Data
     {
-        std::string bytes;
+        std::string_view bytes; // valid until the next read
         bool text = true; // false for FoxPro picture and object memos: their bytes are not recoded
     };
 
@@ -39,8 +39,9 @@ public:
     Style style() const { return m_style; }
     std::uint32_t blockSize() const { return m_blockSize; }
 
-    // The memo stored at the block number (not 0). Throws Error CorruptMemo when the block lies
-    // outside the file or its length runs past the end, ReadFailure when reading fails.
+    // The memo stored at the block number (not 0), its bytes valid until the next read. Throws Error
+    // CorruptMemo when the block lies outside the file or its length runs past the end, ReadFailure
+    // when reading fails.
     Data read(std::uint64_t block) const;
 
 private:
@@ -57,6 +58,7 @@ private:
     mutable BinaryFile m_file;
     Style m_style = Style::Dbt;
     std::uint32_t m_blockSize = 512;
+    mutable std::string m_longText; // a dBase III memo that runs over more than one window
     mutable std::vector<char> m_window;
     mutable std::uint64_t m_windowStart = 0;
     mutable std::size_t m_windowSize = 0;

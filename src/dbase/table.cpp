@@ -66,7 +66,7 @@ public:
 
     void rewind() override;
     bool fetchNext() override;
-    Value value(std::size_t column) const override;
+    ValueView view(std::size_t column) const override;
 
 private:
     void openFile(OpenMode mode);
@@ -286,7 +286,7 @@ bool DbfTable::flagSet(const char* record, int bit) const
     return (static_cast<unsigned char>(record[*m_nullFlagsOffset + byte]) & (1u << (bit % 8))) != 0;
 }
 
-Value DbfTable::value(std::size_t column) const
+ValueView DbfTable::view(std::size_t column) const
 {
     if (column >= m_readers.size())
         throw std::out_of_range("dbase::Table::value: column out of range");

@@ -69,9 +69,13 @@ public:
     // Fetches the next live record; false after the last record the header announces. Throws Error:
     // ReadFailure, or TableTruncated when an end-of-file mark stands where an announced record starts.
     virtual bool fetchNext() = 0;
-    // The value of a column of the fetched record (a blank value is std::monostate). Memo values are
-    // read from the memo file here. Throws Error for a broken memo, or when no record is fetched.
-    virtual Value value(std::size_t column) const = 0;
+    // The value of a column of the fetched record without a copy of its text, which points into the
+    // table's read block or its memo file's buffer and stays valid until the next call of view(),
+    // value(), fetchNext() or rewind(). A blank value is std::monostate. Memo values are read from the
+    // memo file here. Throws Error for a broken memo, or when no record is fetched.
+    virtual ValueView view(std::size_t column) const = 0;
+    // The same value with its text converted to UTF-8.
+    Value value(std::size_t column) const { return toValue(view(column)); }
 
 protected:
     Table() = default;

@@ -48,7 +48,7 @@ class NumericText : public ::testing::TestWithParam<NumericCase>
 
 TEST_P(NumericText, readsAsNumberOrBlank)
 {
-    const Value v = decodeNumeric(GetParam().raw, context());
+    const Value v = toValue(decodeNumeric(GetParam().raw, context()));
     if (!GetParam().expected) {
         EXPECT_TRUE(isBlank(v));
     } else {
@@ -92,7 +92,7 @@ class LogicalByte : public ::testing::TestWithParam<LogicalCase>
 
 TEST_P(LogicalByte, readsAsTruthOrBlank)
 {
-    const Value v = decodeLogical(std::string(1, GetParam().raw), context());
+    const Value v = toValue(decodeLogical(std::string(1, GetParam().raw), context()));
     if (!GetParam().expected)
         EXPECT_TRUE(isBlank(v));
     else
@@ -124,7 +124,7 @@ class DateText : public ::testing::TestWithParam<DateCase>
 
 TEST_P(DateText, readsAsDateOrBlank)
 {
-    const Value v = decodeDate(GetParam().raw, context());
+    const Value v = toValue(decodeDate(GetParam().raw, context()));
     if (!GetParam().expected)
         EXPECT_TRUE(isBlank(v));
     else
@@ -166,7 +166,7 @@ class CharacterText : public ::testing::TestWithParam<CharacterCase>
 
 TEST_P(CharacterText, losesTrailingFillOnly)
 {
-    const Value v = decodeCharacter(GetParam().raw, context(GetParam().codePage));
+    const Value v = toValue(decodeCharacter(GetParam().raw, context(GetParam().codePage)));
     if (!GetParam().expected)
         EXPECT_TRUE(isBlank(v));
     else
@@ -191,15 +191,15 @@ INSTANTIATE_TEST_SUITE_P(All, CharacterText,
 
 TEST(CharacterText, binaryColumnKeepsItsBytes)
 {
-    EXPECT_EQ(decodeCharacter("\xD1\xA5  ", context(1252, false)), Value(std::string("\xD1\xA5")));
+    EXPECT_EQ(toValue(decodeCharacter("\xD1\xA5  ", context(1252, false))), Value(std::string("\xD1\xA5")));
 }
 
 TEST(VarChar, keepsTrailingBlanksAndEmptyIsBlank)
 {
-    EXPECT_EQ(decodeVarChar("ab  ", context()), Value(std::string("ab  ")));
-    EXPECT_TRUE(isBlank(decodeVarChar("", context())));
-    EXPECT_EQ(decodeVarBinary(std::string("\0\xFF", 2), context()), Value(std::string("\0\xFF", 2)));
-    EXPECT_TRUE(isBlank(decodeVarBinary("", context())));
+    EXPECT_EQ(toValue(decodeVarChar("ab  ", context())), Value(std::string("ab  ")));
+    EXPECT_TRUE(isBlank(toValue(decodeVarChar("", context()))));
+    EXPECT_EQ(toValue(decodeVarBinary(std::string("\0\xFF", 2), context())), Value(std::string("\0\xFF", 2)));
+    EXPECT_TRUE(isBlank(toValue(decodeVarBinary("", context()))));
 }
 
 // ---- binary numbers
@@ -223,7 +223,7 @@ class BinaryValue : public ::testing::TestWithParam<BinaryCase>
 
 TEST_P(BinaryValue, decodes)
 {
-    EXPECT_EQ(GetParam().decode(GetParam().raw, context()), GetParam().expected);
+    EXPECT_EQ(toValue(GetParam().decode(GetParam().raw, context())), GetParam().expected);
 }
 
 std::string orderedDouble(double value)
@@ -355,8 +355,9 @@ INSTANTIATE_TEST_SUITE_P(All, TypeTable,
 TEST(TypeTable, integerByteOrderFollowsTheFamily)
 {
     const std::string raw = bytes({0x80, 0, 0, 1});
-    EXPECT_EQ(fieldTypeFor(Format::DBase7, 'I', 4)->decode(raw, context()), Value(std::int32_t {1}));
-    EXPECT_EQ(fieldTypeFor(Format::VisualFoxPro, 'I', 4)->decode(raw, context()), Value(std::int32_t {0x01000080}));
+    EXPECT_EQ(toValue(fieldTypeFor(Format::DBase7, 'I', 4)->decode(raw, context())), Value(std::int32_t {1}));
+    EXPECT_EQ(
+        toValue(fieldTypeFor(Format::VisualFoxPro, 'I', 4)->decode(raw, context())), Value(std::int32_t {0x01000080}));
 }
 
 } // namespace

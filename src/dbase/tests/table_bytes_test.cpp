@@ -580,6 +580,45 @@ TEST_F(TableBytes, foxProPictureMemoIsNotRecoded)
     EXPECT_EQ(rows[1][0], text(std::string("\xD1\x00\xFF", 3)));
 }
 
+// Without a copy the engine hands on a value's bytes as the file holds them, with the code page
+// they are to be converted from: none for binary columns, blobs and picture memos.
+TEST_F(TableBytes, viewsKeepTheBytesWithTheirCodePage)
+{
+    m_dir.write("V.DBF",
+        DbfBuilder(0x30)
+            .languageDriver(0x03)
+            .column("TEXTO", 'C', 3)
+            .column("BINARIO", 'C', 3, 0, 0x04)
+            .column("NOTA", 'M', 4)
+            .column("FOTO", 'G', 4)
+            .column("N", 'N', 4, 1)
+            .afterTerminator(std::string(263, '\0'))
+            .record("\xD1  " + std::string("\xD1\x01 ") + le32(8) + le32(9) + " 2.5")
+            .record("   " + std::string("   ") + le32(9) + le32(0) + "    ")
+            .build());
+    m_dir.write("V.FPT", fpt({{1, "\xF1"}, {0, "\xFF\xD8"}}));
+    auto table = open("V.DBF");
+    ASSERT_TRUE(table->fetchNext());
+    auto raw = [&](std::size_t column) { return std::get<RawText>(table->view(column)); };
+    EXPECT_EQ(raw(0).bytes, "\xD1");
+    EXPECT_EQ(raw(0).codePage, 1252);
+    EXPECT_EQ(raw(1).bytes, "\xD1\x01");
+    EXPECT_EQ(raw(1).codePage, 0);
+    EXPECT_EQ(raw(2).bytes, "\xF1");
+    EXPECT_EQ(raw(2).codePage, 1252);
+    EXPECT_EQ(raw(3).bytes, "\xFF\xD8");
+    EXPECT_EQ(raw(3).codePage, 0);
+    EXPECT_EQ(std::get<double>(table->view(4)), 2.5);
+    ASSERT_TRUE(table->fetchNext());
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table->view(0)));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table->view(1)));
+    // A picture in a memo column is not text: its bytes stay as they are.
+    EXPECT_EQ(raw(2).bytes, "\xFF\xD8");
+    EXPECT_EQ(raw(2).codePage, 0);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table->view(3)));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table->view(4)));
+}
+
 TEST_F(TableBytes, brokenMemoGivesCorruptMemo)
 {
     m_dir.write("PROF.DBF", smallTable(0x8B));
