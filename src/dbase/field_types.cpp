@@ -22,10 +22,17 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Most columns are short: for them a plain loop beats a call of memchr.
 std::string_view cutAtNul(std::string_view raw)
 {
-    const auto nul = raw.find('\0');
-    return nul == std::string_view::npos ? raw : raw.substr(0, nul);
+    if (raw.size() > 8) {
+        const auto nul = raw.find('\0');
+        return nul == std::string_view::npos ? raw : raw.substr(0, nul);
+    }
+    std::size_t length = 0;
+    while (length < raw.size() && raw[length] != '\0')
+        ++length;
+    return raw.substr(0, length);
 }
 
 std::string_view trimBlanks(std::string_view text)
@@ -156,10 +163,18 @@ Date civilFromDays(long long days)
 
 ValueView decodeCharacter(std::string_view raw, const DecodeContext& context)
 {
-    std::string_view text = cutAtNul(raw);
-    const auto last = text.find_last_not_of(' ');
-    text = last == std::string_view::npos ? std::string_view {} : text.substr(0, last + 1);
-    return textValue(text, context);
+    // The blanks that fill the column go first: a NUL, if there is one, lies before them, and the
+    // search for it covers the text alone.
+    std::size_t length = raw.size();
+    while (length > 0 && raw[length - 1] == ' ')
+        --length;
+    const std::string_view text = cutAtNul(raw.substr(0, length));
+    if (text.size() < length) {
+        length = text.size();
+        while (length > 0 && text[length - 1] == ' ')
+            --length;
+    }
+    return textValue(raw.substr(0, length), context);
 }
 
 ValueView decodeVarChar(std::string_view raw, const DecodeContext& context)
@@ -180,9 +195,24 @@ ValueView decodeNumeric(std::string_view raw, const DecodeContext&)
     const std::string_view text = trimBlanks(cutAtNul(raw));
     if (text.empty() || allBytesAre(text, '*'))
         return {};
+    // A whole number of up to 15 digits, the commonest case, is exact in a double as it stands.
+    {
+        const bool negative = text[0] == '-';
+        const std::size_t first = text[0] == '+' || text[0] == '-' ? 1 : 0;
+        if (text.size() > first && text.size() - first <= 15) {
+            std::int64_t whole = 0;
+            std::size_t i = first;
+            for (; i < text.size() && isDigit(text[i]); ++i)
+                whole = whole * 10 + (text[i] - '0');
+            if (i == text.size()) {
+                const auto value = static_cast<double>(whole);
+                return negative ? -value : value;
+            }
+        }
+    }
     // Only a sign, digits, one decimal point (',' as some tools write it) and an exponent may
     // appear; everything else ("1 234", "12*", "inf") is garbage and reads as blank.
-    std::array<char, 64> buffer {};
+    std::array<char, 64> buffer;
     if (text.size() >= buffer.size())
         return {};
     std::size_t length = 0;

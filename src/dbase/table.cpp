@@ -27,8 +27,6 @@ using detail::FieldType;
 using detail::MemoFile;
 using detail::TableLayout;
 
-// Records are read in blocks of about this many bytes (always at least one record).
-constexpr std::size_t kReadBlockBytes = 1 << 20;
 // Largest header: a 16-bit header length.
 constexpr std::size_t kMaxHeaderLength = 0xFFFF;
 constexpr char kDeletedFlag = '*';
@@ -96,6 +94,7 @@ private:
     mutable std::uint64_t m_blockCount = 0;
     std::uint64_t m_next = 0; // the next record to look at
     std::uint64_t m_current = kNoRecord; // the fetched record
+    mutable const char* m_currentBytes = nullptr; // its bytes while the block holds them
 };
 
 DbfTable::DbfTable(const std::filesystem::path& directory, std::string_view fileName, OpenMode mode)
@@ -239,6 +238,7 @@ void DbfTable::rewind()
 {
     m_next = 0;
     m_current = kNoRecord;
+    m_currentBytes = nullptr;
 }
 
 bool DbfTable::fetchNext()
@@ -253,6 +253,7 @@ bool DbfTable::fetchNext()
         if (bytes[0] == kDeletedFlag)
             continue;
         m_current = index;
+        m_currentBytes = bytes;
         return true;
     }
     // At the end the last fetched record stays the current one.
@@ -262,12 +263,13 @@ bool DbfTable::fetchNext()
 const char* DbfTable::record(std::uint64_t index) const
 {
     if (index < m_blockFirst || index >= m_blockFirst + m_blockCount) {
-        const std::uint64_t perBlock = std::max<std::uint64_t>(1, kReadBlockBytes / m_layout.recordLength);
+        const std::uint64_t perBlock = std::max<std::uint64_t>(1, detail::kReadBlockBytes / m_layout.recordLength);
         const std::uint64_t count = std::min(perBlock, m_recordCount - index);
         const std::size_t bytes = static_cast<std::size_t>(count * m_layout.recordLength);
         if (m_block.size() < bytes)
             m_block.resize(bytes);
         m_blockCount = 0;
+        m_currentBytes = nullptr;
         if (!m_file.readAt(m_layout.headerLength + index * m_layout.recordLength, m_block.data(), bytes))
             fail(ReadFailure, messages::readFailure);
         m_blockFirst = index;
@@ -295,7 +297,9 @@ ValueView DbfTable::view(std::size_t column) const
     const ColumnReader& reader = m_readers[column];
     if (reader.type == nullptr)
         return {};
-    const char* bytes = record(m_current);
+    if (m_currentBytes == nullptr)
+        m_currentBytes = record(m_current);
+    const char* bytes = m_currentBytes;
     if (flagSet(bytes, reader.nullBit))
         return {};
     std::string_view raw(bytes + reader.offset, reader.length);

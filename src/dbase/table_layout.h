@@ -33,6 +33,9 @@ struct TableLayout
     std::vector<ColumnDescriptor> columns;
 };
 
+// Records are read in blocks of whole records, as many as fit in this many bytes (at least one).
+inline constexpr std::size_t kReadBlockBytes = 1 << 20;
+
 // Visual FoxPro column flags.
 inline constexpr std::uint8_t kSystemColumn = 0x01;
 inline constexpr std::uint8_t kNullableColumn = 0x02;

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <ctime>
 #include <fmt/format.h>
 #include <new>
@@ -188,7 +189,7 @@ void ExchangeDocument::Row::requireLatest() const
         throw std::logic_error("ExchangeDocument::Row: an attribute set after a later row or section was added");
 }
 
-void ExchangeDocument::appendAttribute(const char* name, std::string_view escaped)
+void ExchangeDocument::appendAttribute(std::string_view name, std::string_view escaped)
 {
     m_text.append(' ');
     m_text.append(name);
@@ -197,7 +198,7 @@ void ExchangeDocument::appendAttribute(const char* name, std::string_view escape
     m_text.append('"');
 }
 
-void ExchangeDocument::Row::set(const char* name, std::string_view text)
+void ExchangeDocument::Row::set(std::string_view name, std::string_view text)
 {
     if (const auto problem = trySet(name, timetable::TextPiece {text})) {
         if (problem->kind == XmlTextProblem::Kind::InvalidUtf8)
@@ -207,7 +208,7 @@ void ExchangeDocument::Row::set(const char* name, std::string_view text)
     }
 }
 
-void ExchangeDocument::Row::set(const char* name, std::int32_t value)
+void ExchangeDocument::Row::set(std::string_view name, std::int32_t value)
 {
     requireLatest();
     char digits[16];
@@ -219,21 +220,48 @@ void ExchangeDocument::Row::set(const char* name, std::int32_t value)
     }
 }
 
-std::optional<XmlTextProblem> ExchangeDocument::Row::trySet(const char* name, const timetable::TextPiece& text)
+std::optional<XmlTextProblem> ExchangeDocument::Row::trySet(std::string_view name, const timetable::TextPiece& text)
 {
     requireLatest();
     ExchangeDocument& document = *m_document;
     TextChunks& out = document.m_text;
     // A text in a code page goes through that code page's escaped table, unless it is all ASCII,
-    // which stays as it is.
+    // which stays as it is (the same unless the code page gives some bytes below 0x80 other
+    // characters).
     const EscapedCodePage* escaped = nullptr;
-    if (text.codePage != nullptr && !platform::CodePageTable::isAscii(text.bytes)) {
+    if (text.codePage != nullptr && (text.codePage->keepsAscii() || !platform::CodePageTable::isAscii(text.bytes))) {
         if (text.codePage != document.m_lastCodePage) {
             document.m_lastEscaped = &EscapedCodePage::of(*text.codePage);
             document.m_lastCodePage = text.codePage;
         }
         escaped = document.m_lastEscaped;
     }
+    try {
+        // A text of common length: the attribute written whole into room set aside for it, and the
+        // room given up again when the text is refused.
+        if (text.bytes.size() <= EscapePieceBytes) {
+            char* const place = out.reserve(
+                name.size() + 4 + text.bytes.size() * MaxEscapedBytesPerByte + EscapedCodePage::CopySlack);
+            char* at = place;
+            *at++ = ' ';
+            std::memcpy(at, name.data(), name.size());
+            at += name.size();
+            *at++ = '=';
+            *at++ = '"';
+            XmlTextProblem problem {};
+            std::size_t offset = 0;
+            char* end = escaped != nullptr ? escaped->escape(text.bytes, at, problem, offset)
+                                           : escapeAttributeText(text.bytes, at, problem);
+            if (end == nullptr)
+                return problem;
+            *end++ = '"';
+            out.commit(end);
+            return std::nullopt;
+        }
+    } catch (const std::bad_alloc&) {
+        failOutOfMemory();
+    }
+    // A longer one, a piece at a time.
     const auto mark = out.mark();
     try {
         out.append(' ');
@@ -246,7 +274,7 @@ std::optional<XmlTextProblem> ExchangeDocument::Row::trySet(const char* name, co
                                                          : characterBoundary(rest, EscapePieceBytes);
             const std::string_view piece = rest.substr(0, count);
             XmlTextProblem problem {};
-            char* place = out.reserve(count * MaxEscapedBytesPerByte);
+            char* place = out.reserve(count * MaxEscapedBytesPerByte + EscapedCodePage::CopySlack);
             char* end = nullptr;
             if (escaped != nullptr) {
                 end = escaped->escape(piece, place, problem, offset);

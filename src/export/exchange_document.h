@@ -34,12 +34,12 @@ public:
     public:
         // Sets a text attribute. The text is UTF-8; one that XML 1.0 cannot carry (invalid UTF-8,
         // control characters other than tab, line feed and carriage return) is refused.
-        void set(const char* name, std::string_view text);
+        void set(std::string_view name, std::string_view text);
         // Sets an integer attribute, written in decimal with "-" when negative.
-        void set(const char* name, std::int32_t value);
+        void set(std::string_view name, std::int32_t value);
         // Sets a text attribute from a value's text as a field hands it on (UTF-8, or bytes with their
         // code page's table). When XML cannot carry the text, sets nothing and answers the problem.
-        std::optional<XmlTextProblem> trySet(const char* name, const timetable::TextPiece& text);
+        std::optional<XmlTextProblem> trySet(std::string_view name, const timetable::TextPiece& text);
 
     private:
         friend class ExchangeDocument;
@@ -81,7 +81,7 @@ public:
 private:
     // Ends the open row and section start tags as the next element needs it.
     void closeRow();
-    void appendAttribute(const char* name, std::string_view escaped);
+    void appendAttribute(std::string_view name, std::string_view escaped);
     // The end tags that the text lacks to be whole, for the state it is in.
     std::string closingText() const;
 

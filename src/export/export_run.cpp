@@ -26,7 +26,7 @@ enum class Source
 
 struct AttributeMapping
 {
-    const char* attribute;
+    std::string_view attribute;
     const char* field;
     Source source;
 };

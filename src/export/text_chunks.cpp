@@ -33,7 +33,7 @@ void TextChunks::newChunk(std::size_t count)
     m_chunks.push_back(std::move(chunk));
 }
 
-void TextChunks::append(std::string_view text)
+void TextChunks::appendLong(std::string_view text)
 {
     while (!text.empty()) {
         if (m_cursor == m_end)
@@ -43,11 +43,6 @@ void TextChunks::append(std::string_view text)
         m_cursor += count;
         text.remove_prefix(count);
     }
-}
-
-TextChunks::Mark TextChunks::mark() const
-{
-    return Mark {m_chunks.empty() ? 0 : m_chunks.size() - 1, usedInCurrent()};
 }
 
 void TextChunks::rollback(const Mark& mark)

@@ -20,7 +20,16 @@ public:
 
     // Drops the text and its memory.
     void clear();
-    void append(std::string_view text);
+    void append(std::string_view text)
+    {
+        // Most pieces are a few bytes long: copied here, without a call.
+        if (text.size() <= 16 && static_cast<std::size_t>(m_end - m_cursor) >= text.size()) {
+            for (char c : text)
+                *m_cursor++ = c;
+            return;
+        }
+        appendLong(text);
+    }
     void append(char c)
     {
         if (m_cursor == m_end)
@@ -44,7 +53,7 @@ public:
         std::size_t chunk = 0;
         std::size_t used = 0;
     };
-    Mark mark() const;
+    Mark mark() const { return Mark {m_chunks.empty() ? 0 : m_chunks.size() - 1, usedInCurrent()}; }
     void rollback(const Mark& mark);
 
     std::size_t size() const;
@@ -73,6 +82,7 @@ private:
     }
     // Closes the current chunk and starts one with room for at least count bytes.
     void newChunk(std::size_t count);
+    void appendLong(std::string_view text);
 
     std::size_t m_chunkBytes;
     std::vector<Chunk> m_chunks;

@@ -125,7 +125,7 @@ char* EscapedCodePage::escape(std::string_view bytes, char* out, XmlTextProblem&
             problem = XmlTextProblem {XmlTextProblem::Kind::InvalidCharacter, entry.character, utf8Offset};
             return nullptr;
         }
-        std::memcpy(out, entry.bytes, entry.length);
+        std::memcpy(out, entry.bytes, sizeof entry.bytes);
         out += entry.length;
         utf8Offset += entry.utf8Length;
     }

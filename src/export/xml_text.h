@@ -43,11 +43,15 @@ char* escapeAttributeText(std::string_view utf8, char* out, XmlTextProblem& prob
 class EscapedCodePage
 {
 public:
+    // escape() may write up to this many bytes past the end of its text (the room it is given holds
+    // them too); they are no part of the text.
+    static constexpr std::size_t CopySlack = 8;
+
     // The escaped table of a code page table, made on first use and kept for the rest of the run.
     static const EscapedCodePage& of(const platform::CodePageTable& table);
 
     // Writes the bytes' text, converted and escaped, to out (room for MaxEscapedBytesPerByte bytes per
-    // byte), and answers the end of what it wrote; nullptr when XML cannot carry the text, with the
+    // byte and CopySlack more), and answers the end of what it wrote; nullptr when XML cannot carry the text, with the
     // first problem in problem. utf8Offset, the offset of the bytes' text in a longer text, moves on
     // by the length of their UTF-8 text. The caller decides the rule for texts of ASCII alone, which
     // toUtf8 leaves as they are (CodePageTable::isAscii): such a text goes to escapeAttributeText.
@@ -58,7 +62,7 @@ private:
 
     struct Entry
     {
-        char bytes[MaxEscapedBytesPerByte] = {};
+        char bytes[CopySlack] = {}; // copied whole, the first length of them counting
         unsigned char length = 0;
         unsigned char utf8Length = 0; // of the character before escaping
         bool refused = false; // XML cannot carry the character

@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -52,12 +53,20 @@ bool CodePageTable::isAscii(std::string_view bytes)
 
 void CodePageTable::appendUtf8(std::string_view bytes, std::string& out) const
 {
-    if (isAscii(bytes)) {
+    if (!m_keepsAscii && isAscii(bytes)) {
         out.append(bytes);
         return;
     }
-    for (char c : bytes)
-        out.append(utf8(static_cast<unsigned char>(c)));
+    // Room for the longest characters first, then each byte's character copied in its place.
+    const std::size_t start = out.size();
+    out.resize(start + bytes.size() * 4);
+    char* place = out.data() + start;
+    for (char c : bytes) {
+        const Entry& entry = m_entries[static_cast<unsigned char>(c)];
+        std::memcpy(place, entry.bytes.data(), entry.bytes.size());
+        place += entry.length;
+    }
+    out.resize(static_cast<std::size_t>(place - out.data()));
 }
 
 const CodePageTable* CodePageTable::forCodePage(int codePage)
@@ -89,6 +98,8 @@ const CodePageTable* CodePageTable::forCodePage(int codePage)
         Entry& entry = table->m_entries[b];
         std::copy(character.begin(), character.end(), entry.bytes.begin());
         entry.length = static_cast<std::uint8_t>(character.size());
+        if (b < 0x80 && (character.size() != 1 || character[0] != static_cast<char>(b)))
+            table->m_keepsAscii = false;
     }
     slot = std::move(table);
     return slot.get();

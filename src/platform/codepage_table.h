@@ -30,6 +30,10 @@ public:
     // whatever the table gives for those bytes.
     static bool isAscii(std::string_view bytes);
 
+    // Whether every byte below 0x80 stands for the ASCII character of its own code, as in most code
+    // pages: then any text, ASCII alone or not, may be converted through the table.
+    bool keepsAscii() const { return m_keepsAscii; }
+
     // Appends the bytes' UTF-8 text to out: the text toUtf8(bytes, codePage()) gives.
     void appendUtf8(std::string_view bytes, std::string& out) const;
 
@@ -46,6 +50,7 @@ private:
     }
 
     int m_codePage;
+    bool m_keepsAscii = true;
     std::array<Entry, 256> m_entries {};
 };
 

@@ -116,8 +116,12 @@ TextPiece Field::text(std::string& scratch) const
     }
     if (const auto* number = std::get_if<double>(&view)) {
         const auto separator = decimalSeparator(platform::regionalSettings());
-        scratch.resize(FloatTextCapacity + separator.size());
-        scratch.resize(formatFloatTo(*number, separator, scratch.data()));
+        if (separator.size() <= 4) {
+            char digits[FloatTextCapacity + 4];
+            scratch.assign(digits, formatFloatTo(*number, separator, digits));
+        } else {
+            scratch = formatFloat(*number, separator);
+        }
         return {scratch};
     }
     if (const auto* number = std::get_if<std::int32_t>(&view)) {

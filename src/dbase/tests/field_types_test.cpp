@@ -62,7 +62,9 @@ INSTANTIATE_TEST_SUITE_P(Numbers, NumericText,
         NumericCase {"     1,5", 1.5}, NumericCase {"   1.E+3", 1000.0}, NumericCase {"   1e-2 ", 0.01},
         NumericCase {"      .5", 0.5}, NumericCase {"      5.", 5.0}, NumericCase {"  -0    ", 0.0},
         NumericCase {"25", 25.0}, NumericCase {std::string("12\0gar", 6), 12.0},
-        NumericCase {"1234567890123456789", 1234567890123456789.0}));
+        NumericCase {"1234567890123456789", 1234567890123456789.0}, NumericCase {"007", 7.0},
+        NumericCase {"123456789012345", 123456789012345.0}, NumericCase {"-999999999999999", -999999999999999.0},
+        NumericCase {"1234567890123456", 1234567890123456.0}, NumericCase {"+0", 0.0}));
 
 INSTANTIATE_TEST_SUITE_P(Blank, NumericText,
     ::testing::Values(NumericCase {"", std::nullopt}, NumericCase {"     ", std::nullopt},

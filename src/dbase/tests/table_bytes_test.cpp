@@ -4,6 +4,7 @@
 #include "dbase/memo_file.h"
 #include "dbase/messages.h"
 #include "dbase/table.h"
+#include "dbase/table_layout.h"
 #include "dbf_builder.h"
 #include "platform/codepage.h"
 
@@ -471,6 +472,60 @@ TEST_F(TableBytes, readsTablesLargerThanOneReadBlock)
             ++seen;
         }
         EXPECT_EQ(seen, live);
+    }
+}
+
+// Around the edges of the read blocks: the last record of a block, the first of the next, deleted
+// records on both sides of an edge, a table that ends with a block, and the last live row, which stays
+// the current one after the end even when deleted records after it filled a new block.
+TEST_F(TableBytes, readBlockEdgesGiveEveryRowOnce)
+{
+    constexpr unsigned RecordLength = 1000;
+    constexpr std::uint64_t PerBlock = detail::kReadBlockBytes / RecordLength;
+    struct EdgeCase
+    {
+        const char* name;
+        std::uint64_t count;
+        std::vector<std::uint64_t> deleted;
+        std::uint64_t deletedFrom = UINT64_MAX; // and every row from here on
+    };
+    const EdgeCase cases[] = {
+        {"twoBlocksAndABit", 2 * PerBlock + 5, {}},
+        {"endsWithABlock", 2 * PerBlock, {}},
+        {"oneMoreThanABlock", PerBlock + 1, {}},
+        {"deletedAcrossAnEdge", 2 * PerBlock + 5, {PerBlock - 2, PerBlock - 1, PerBlock, PerBlock + 1}},
+        // The last live row is the last but one of block 1; a whole block of deleted rows follows it.
+        {"deletedAfterTheLastLiveRow", 3 * PerBlock, {}, 2 * PerBlock - 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DbfBuilder builder(0x03);
+        builder.column("N", 'N', 10).column("RELLENO", 'C', RecordLength - 11);
+        std::vector<std::uint64_t> live;
+        for (std::uint64_t i = 0; i < c.count; ++i) {
+            const bool deleted
+                = std::find(c.deleted.begin(), c.deleted.end(), i) != c.deleted.end() || i >= c.deletedFrom;
+            builder.record(
+                rightAligned(std::to_string(i), 10) + std::string(RecordLength - 11, 'x'), deleted ? '*' : ' ');
+            if (!deleted)
+                live.push_back(i);
+        }
+        // A record past the announced count, which is not read.
+        builder.record(rightAligned("999999", 10) + std::string(RecordLength - 11, 'y'))
+            .recordCount(static_cast<std::uint32_t>(c.count));
+        m_dir.write("BORDES.DBF", builder.build());
+        auto table = open("BORDES.DBF");
+        for (int pass = 0; pass < 2; ++pass) {
+            table->rewind();
+            std::size_t seen = 0;
+            while (table->fetchNext()) {
+                ASSERT_LT(seen, live.size());
+                ASSERT_EQ(table->value(0), Value(static_cast<double>(live[seen])));
+                ++seen;
+            }
+            EXPECT_EQ(seen, live.size());
+            EXPECT_EQ(table->value(0), Value(static_cast<double>(live.back())));
+        }
     }
 }
 

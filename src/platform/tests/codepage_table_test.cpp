@@ -31,6 +31,10 @@ TEST_P(CodePageTableTest, convertsAsToUtf8Does)
     if (table == nullptr)
         return;
     EXPECT_EQ(table->codePage(), c.codePage);
+    bool keepsAscii = true;
+    for (int b = 0; b < 0x80; ++b)
+        keepsAscii = keepsAscii && table->utf8(static_cast<unsigned char>(b)) == std::string(1, static_cast<char>(b));
+    EXPECT_EQ(table->keepsAscii(), keepsAscii);
     EXPECT_EQ(platform::CodePageTable::forCodePage(c.codePage), table);
     for (int b = 0x80; b < 0x100; ++b) {
         const std::string one(1, static_cast<char>(b));
