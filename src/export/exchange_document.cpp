@@ -240,9 +240,8 @@ std::optional<XmlTextProblem> ExchangeDocument::Row::trySet(std::string_view nam
         // A text of common length: the attribute written whole into room set aside for it, and the
         // room given up again when the text is refused.
         if (text.bytes.size() <= EscapePieceBytes) {
-            char* const place = out.reserve(
+            char* at = out.reserve(
                 name.size() + 4 + text.bytes.size() * MaxEscapedBytesPerByte + EscapedCodePage::CopySlack);
-            char* at = place;
             *at++ = ' ';
             std::memcpy(at, name.data(), name.size());
             at += name.size();
@@ -309,11 +308,6 @@ std::string ExchangeDocument::closingText() const
         closing += m_sectionHasChildren ? "</" + m_section + ">" : std::string("/>");
     closing += m_rootHasChildren ? "</" + std::string(RootName) + ">" : std::string("/>");
     return closing;
-}
-
-std::size_t ExchangeDocument::size() const
-{
-    return m_text.size() + closingText().size();
 }
 
 void ExchangeDocument::save(const std::filesystem::path& path) const

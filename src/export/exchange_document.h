@@ -75,8 +75,6 @@ public:
     // characters escaped and tab, line feed and carriage return as character references. Empty before
     // start().
     std::string toString() const;
-    // The length of that text in bytes.
-    std::size_t size() const;
 
 private:
     // Ends the open row and section start tags as the next element needs it.
