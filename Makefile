@@ -1,16 +1,18 @@
 # make demo: install what is missing, build, and export the sample school to educa.xml.
 # make test: install what is missing, build, and run every test twice (normal build, then with
 #            AddressSanitizer and UndefinedBehaviorSanitizer), then each fuzz target for a minute.
+# make bench: build the benchmarks in Release and print the read and the export beside `cat`.
 JOBS ?= 2
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+BENCH_BUILD ?= build-bench
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= table export command_line ini
 CMAKE_FLAGS ?=
 WERROR ?= ON
 
-.PHONY: all deps build demo test test-normal test-asan test-fuzz clean format format-check
+.PHONY: all deps build demo test test-normal test-asan test-fuzz bench clean format format-check
 
 all: build
 
@@ -41,6 +43,10 @@ test-fuzz: deps
 
 test: format-check test-normal test-asan test-fuzz
 
+# Rows/s, MB/s and peak memory of the read and the export, beside `cat` of the same tables.
+bench: deps
+	JOBS=$(JOBS) ./scripts/bench.sh $(BENCH_BUILD)
+
 SOURCES = find src bench fuzz tests -name '*.cpp' -o -name '*.h'
 
 format:
@@ -51,4 +57,4 @@ format-check: deps
 	$(SOURCES) | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,11 +1,15 @@
-// Reads a generated dBase table of a million rows (or the count given) through the engine and through
-// the table layer, and prints rows per second and MB per second beside the time `cat` takes for the
-// same file. Usage: read_bench [rows] [directory]
+// Reads two generated tables and prints, for each, the time, rows per second, MB per second and the
+// ratio to `cat` of the same files: a plain table of a million rows (SOLUC's columns) and a table
+// whose every row has a memo (dBase III, 290 bytes of text a memo on average).
+//   - motor: the engine's raw decoding, every column of every row without converting its text;
+//   - capa de tablas: every column of every row as UTF-8 text through the table layer.
+// Each figure is the best of three passes (the machine may be shared). Usage:
+// read_bench [rows [memo rows [directory]]]   (defaults: 1000000, 200000, a temporary folder)
+#include "bench_common.h"
 #include "dbase/table.h"
-#include "platform/paths.h"
+#include "platform/codepage_table.h"
 #include "timetable/table_component.h"
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,127 +19,148 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using bench::Column;
 
 namespace {
 
-struct Col
+// A plain dBase III table of SOLUC's columns (language driver 0x02, code page 850).
+void writeSoluc(const fs::path& path, std::uint32_t rows)
 {
-    const char* name;
-    char type;
-    int length;
-    int decimals;
+    const std::vector<Column> columns = {{"ASIG", 'C', 8}, {"AULA", 'C', 4}, {"CODGRUPO", 'C', 10}, {"CURSO", 'C', 3},
+        {"DIA", 'N', 2}, {"GRUPO", 'C', 1}, {"HORA", 'N', 2}, {"NIVEL", 'C', 5}, {"PROF", 'C', 4}, {"SESIONES", 'N', 3},
+        {"TAREA", 'C', 20}, {"TURNO", 'C', 1}};
+    bench::TableWriter table(path, 0x03, columns, rows);
+    char record[128];
+    for (std::uint32_t r = 0; r < rows; ++r) {
+        std::snprintf(record, sizeof record, " %-8s%-4s%-10s%-3s%2u%-1s%2u%-5s%-4s%3u%-20s%-1s", "MAT1", "A12", "1ESOA",
+            "1", r % 5 + 1, "A", r % 7 + 1, "ESO", "P\xA5O", r % 4, "Clase de matem\xA0ticas", "M");
+        table.record(record);
+    }
+}
+
+// A dBase III table with a memo for every row, and its .DBT: texts of 20 to 560 bytes with accented
+// letters of code page 850, each in its own run of 512-byte blocks ended by 1A 1A.
+void writeMemoTable(const fs::path& path, const fs::path& memoPath, std::uint32_t rows)
+{
+    const std::vector<Column> columns = {{"ASIG", 'C', 8}, {"NOTAS", 'M', 10}, {"HORAS", 'N', 3}};
+    bench::TableWriter table(path, 0x83, columns, rows);
+    std::ofstream memo(memoPath, std::ios::binary);
+    std::string header(512, '\0');
+    memo.write(header.data(), static_cast<std::streamsize>(header.size()));
+    const std::string words = "Programaci\xA2n did\xA0"
+                              "ctica de la asignatura: objetivos, contenidos y criterios de evaluaci\xA2n. ";
+    std::uint64_t block = 1;
+    char record[64];
+    for (std::uint32_t r = 0; r < rows; ++r) {
+        const std::size_t length = 20 + (r * 7919u) % 541;
+        std::string text;
+        while (text.size() < length)
+            text += words;
+        text.resize(length);
+        text += "\x1A\x1A";
+        text.resize((text.size() + 511) / 512 * 512, '\0');
+        memo.write(text.data(), static_cast<std::streamsize>(text.size()));
+        std::snprintf(record, sizeof record, " %-8s%10llu%3u", "MAT1", static_cast<unsigned long long>(block), r % 6);
+        block += text.size() / 512;
+        table.record(record);
+    }
+    memo.seekp(0);
+    const char next[4] = {static_cast<char>(block & 0xFF), static_cast<char>((block >> 8) & 0xFF),
+        static_cast<char>((block >> 16) & 0xFF), static_cast<char>((block >> 24) & 0xFF)};
+    memo.write(next, 4);
+}
+
+struct Counts
+{
+    std::size_t rows = 0;
+    std::size_t bytes = 0; // of text read, so that the work cannot be left out
 };
 
-void put16(std::string& s, std::size_t at, unsigned v)
+// The engine: every column of every row, its text as the file holds it.
+Counts readWithTheEngine(const fs::path& dir, const char* name)
 {
-    s[at] = static_cast<char>(v & 0xFF);
-    s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-
-void put32(std::string& s, std::size_t at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-// A plain dBase III table written by the benchmark itself (language driver 0x02, code page 850).
-void writeTable(const fs::path& path, std::uint32_t rows)
-{
-    const std::vector<Col> cols = {{"ASIG", 'C', 8, 0}, {"AULA", 'C', 4, 0}, {"CODGRUPO", 'C', 10, 0},
-        {"CURSO", 'C', 3, 0}, {"DIA", 'N', 2, 0}, {"GRUPO", 'C', 1, 0}, {"HORA", 'N', 2, 0}, {"NIVEL", 'C', 5, 0},
-        {"PROF", 'C', 4, 0}, {"SESIONES", 'N', 3, 0}, {"TAREA", 'C', 20, 0}, {"TURNO", 'C', 1, 0}};
-    unsigned recordLength = 1;
-    for (const auto& c : cols)
-        recordLength += c.length;
-    unsigned headerLength = 32 + 32 * static_cast<unsigned>(cols.size()) + 1;
-    std::string header(headerLength, '\0');
-    header[0] = 0x03;
-    header[1] = 126;
-    header[2] = 12;
-    header[3] = 9;
-    put32(header, 4, rows);
-    put16(header, 8, headerLength);
-    put16(header, 10, recordLength);
-    header[29] = 0x02;
-    for (std::size_t i = 0; i < cols.size(); ++i) {
-        std::size_t at = 32 + 32 * i;
-        std::snprintf(&header[at], 11, "%s", cols[i].name);
-        header[at + 11] = cols[i].type;
-        header[at + 16] = static_cast<char>(cols[i].length);
-        header[at + 17] = static_cast<char>(cols[i].decimals);
+    auto table = dbase::Table::open(dir, name, dbase::OpenMode::ReadOnly);
+    const std::size_t columns = table->columns().size();
+    Counts counts;
+    while (table->fetchNext()) {
+        for (std::size_t c = 0; c < columns; ++c) {
+            const dbase::ValueView value = table->view(c);
+            if (const auto* text = std::get_if<dbase::RawText>(&value))
+                counts.bytes += text->bytes.size();
+        }
+        ++counts.rows;
     }
-    header[headerLength - 1] = 0x0D;
-
-    std::ofstream out(path, std::ios::binary);
-    out.write(header.data(), static_cast<std::streamsize>(header.size()));
-    std::string record;
-    for (std::uint32_t r = 0; r < rows; ++r) {
-        char buf[128];
-        std::snprintf(buf, sizeof buf, " %-8s%-4s%-10s%-3s%2u%-1s%2u%-5s%-4s%3u%-20s%-1s", "MAT1", "A12", "1ESOA", "1",
-            r % 5 + 1, "A", r % 7 + 1, "ESO", "P\xA5O", r % 4, "Clase de matem\xA0ticas", "M");
-        out.write(buf, recordLength);
-    }
-    out.put(0x1A);
+    return counts;
 }
 
-double seconds(std::chrono::steady_clock::time_point since)
+// The table layer: every field of every row as UTF-8 text, in one reused buffer.
+Counts readWithTheTableLayer(const fs::path& dir, const char* name)
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+    timetable::TableComponent table("wwTabla", name, timetable::TableType::ttDBase, true, dir.string());
+    table.open();
+    std::string scratch;
+    std::string text;
+    Counts counts;
+    for (table.first(); !table.eof(); table.next()) {
+        for (const auto& field : table.fields()) {
+            const timetable::TextPiece piece = field->text(scratch);
+            text.clear();
+            if (piece.codePage != nullptr)
+                piece.codePage->appendUtf8(piece.bytes, text);
+            else
+                text.append(piece.bytes);
+            counts.bytes += text.size();
+        }
+        ++counts.rows;
+    }
+    table.close();
+    return counts;
+}
+
+void measure(const char* title, const fs::path& dir, const char* name, const std::vector<fs::path>& files)
+{
+    std::uint64_t size = 0;
+    for (const auto& file : files)
+        size += fs::file_size(file);
+    const double megabytes = static_cast<double>(size) / 1e6;
+    std::printf("\n%s: %.1f MB en %zu archivo(s)\n", title, megabytes, files.size());
+    std::printf("  %-26s %9s %13s %10s %12s\n", "", "tiempo", "filas/s", "MB/s", "veces cat");
+
+    const double cat = bench::bestOf(3, [&] { bench::catFiles(files); });
+    std::printf("  %-26s %7.3f s %13s %10.0f %12s\n", "cat", cat, "", megabytes / cat, "1,0");
+
+    Counts engine;
+    const double engineSeconds = bench::bestOf(3, [&] { engine = readWithTheEngine(dir, name); });
+    std::printf("  %-26s %7.3f s %13.0f %10.0f %12.1f\n", "motor (sin convertir)", engineSeconds,
+        static_cast<double>(engine.rows) / engineSeconds, megabytes / engineSeconds, engineSeconds / cat);
+
+    Counts layer;
+    const double layerSeconds = bench::bestOf(3, [&] { layer = readWithTheTableLayer(dir, name); });
+    std::printf("  %-26s %7.3f s %13.0f %10.0f %12.1f\n", "capa de tablas (texto)", layerSeconds,
+        static_cast<double>(layer.rows) / layerSeconds, megabytes / layerSeconds, layerSeconds / cat);
+    std::printf("  capa de tablas / motor: %.2f veces; %zu filas, %zu bytes de texto\n", layerSeconds / engineSeconds,
+        layer.rows, layer.bytes);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::uint32_t rows = argc > 1 ? static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 10)) : 1000000;
-    fs::path dir = argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path() / "educa-read-bench";
-    fs::create_directories(dir);
-    fs::path file = dir / "SOLUC.DBF";
-    writeTable(file, rows);
-    double megabytes = static_cast<double>(fs::file_size(file)) / (1024.0 * 1024.0);
-    std::printf("tabla: %s, %u filas, %.1f MB\n", file.c_str(), rows, megabytes);
+    const auto rows = static_cast<std::uint32_t>(argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1000000);
+    const auto memoRows = static_cast<std::uint32_t>(argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 200000);
+    bench::TemporaryFolder folder(argc > 3 ? fs::path(argv[3]) : fs::path());
+    const fs::path& dir = folder.path();
 
-    std::string cat = "cat '" + file.string() + "' > /dev/null";
-    auto t0 = std::chrono::steady_clock::now();
-    if (std::system(cat.c_str()) != 0)
-        return 1;
-    double catTime = seconds(t0);
-    std::printf("cat:            %.3f s (%.0f MB/s)\n", catTime, megabytes / catTime);
+    writeSoluc(dir / "SOLUC.DBF", rows);
+    writeMemoTable(dir / "NOTAS.DBF", dir / "NOTAS.DBT", memoRows);
 
-    t0 = std::chrono::steady_clock::now();
-    auto table = dbase::Table::open(dir, "SOLUC.DBF", dbase::OpenMode::ReadOnly);
-    std::size_t count = 0;
-    std::size_t bytes = 0;
-    while (table->fetchNext()) {
-        for (std::size_t c = 0; c < table->columns().size(); ++c) {
-            dbase::Value v = table->value(c);
-            if (auto* s = std::get_if<std::string>(&v))
-                bytes += s->size();
-        }
-        ++count;
-    }
-    double engineTime = seconds(t0);
-    std::printf("motor:          %.3f s, %zu filas, %.0f filas/s, %.0f MB/s\n", engineTime, count, count / engineTime,
-        megabytes / engineTime);
-
-    t0 = std::chrono::steady_clock::now();
-    timetable::TableComponent component("wwTableSoluc", "SOLUC", timetable::TableType::ttDBase, true, dir.string());
-    component.open();
-    std::vector<timetable::Field*> fields;
-    for (const char* name :
-        {"ASIG", "AULA", "CODGRUPO", "CURSO", "DIA", "GRUPO", "HORA", "NIVEL", "PROF", "SESIONES", "TAREA", "TURNO"})
-        fields.push_back(&component.fieldByName(name));
-    count = 0;
-    for (component.first(); !component.eof(); component.next()) {
-        for (auto* f : fields)
-            bytes += f->asString().size();
-        ++count;
-    }
-    component.close();
-    double layerTime = seconds(t0);
-    std::printf("capa de tablas: %.3f s, %zu filas, %.0f filas/s, %.0f MB/s (texto de los 12 campos)\n", layerTime,
-        count, count / layerTime, megabytes / layerTime);
-    std::printf("(%zu bytes de texto leidos)\n", bytes);
-    fs::remove(file);
+    std::printf("read_bench: lectura de tablas generadas en %s (mejor de 3 pasadas; con la caché de disco "
+                "caliente)\n",
+        dir.c_str());
+    measure(("Tabla de " + std::to_string(rows) + " filas (las columnas de SOLUC)").c_str(), dir, "SOLUC.DBF",
+        {dir / "SOLUC.DBF"});
+    measure(("Tabla de " + std::to_string(memoRows) + " filas con un memo cada una").c_str(), dir, "NOTAS.DBF",
+        {dir / "NOTAS.DBF", dir / "NOTAS.DBT"});
+    std::printf("\nmemoria máxima del proceso: %.1f MB\n", bench::peakMegabytes());
     return 0;
 }

@@ -42,6 +42,15 @@ def table_seeds():
         if memo:
             data += MARK + read(memo)
         save("table", name, data)
+    # Tables cut short: the last record cut, and an end mark where the second record starts.
+    table = read(fixtures + "db3_850.dbf")
+    memo = read(fixtures + "db3_850.dbt")
+    save("table", "db3_850_cut", b"\x00" + table[:-6] + MARK + memo)
+    header_length = int.from_bytes(table[8:10], "little")
+    record_length = int.from_bytes(table[10:12], "little")
+    marked = bytearray(table)
+    marked[header_length + record_length] = 0x1A
+    save("table", "db3_850_end_mark", b"\x00" + bytes(marked) + MARK + memo)
 
 
 def export_seeds():
@@ -72,6 +81,8 @@ def command_line_seeds():
         b"prog \x82\xa0\x22 x \x81",
         b"prog --salida\x00a.xml\x00--datos=d",
         b"1A2B",
+        # Three arguments are not the host's two: the program starts on its own.
+        b"prog importar 1A2B otro",
     ]
     for i, line in enumerate(lines):
         save("command_line", f"line{i:02d}", line)

@@ -1,7 +1,9 @@
 // Broken and odd tables as the user meets them: each case damages one file of a small school and
 // gives either the exact text of the error box (the same line educa-export prints) or the rows
-// that the document then holds. Nothing may crash, hang or write a table.
+// that the document then holds, the whole document being that of tests/golden/broken/<case>.xml.
+// Nothing may crash, hang or write a table.
 
+#include "golden.h"
 #include "process.h"
 #include "school.h"
 
@@ -94,6 +96,14 @@ const std::string HeaderAndSize = "La cabecera de la tabla no concuerda con el t
 const std::string DamagedHeader = "La cabecera de la tabla está dañada\r\n{datos}/PROF.DBF.";
 const std::string DamagedMemo = "El archivo de memos está dañado\r\n{datos}/Asig.DBT.";
 
+// PROF.DBF holds fewer rows than its header announces.
+std::string cutTable(std::uint32_t announced, const char* present)
+{
+    return fmt::format(
+        "La tabla está incompleta: la cabecera anuncia {} filas y el archivo contiene {}\r\n{{datos}}/PROF.DBF.",
+        announced, present);
+}
+
 std::vector<BrokenCase> brokenCases()
 {
     const std::string prof = profTable().build();
@@ -103,7 +113,7 @@ std::vector<BrokenCase> brokenCases()
         {"headerCutBeforeItsLengths", [](SchoolFiles& f) { cut(f["datos/PROF.DBF"], 9); }, nullptr, NotATable},
         {"headerCutInsideTheColumns", [](SchoolFiles& f) { cut(f["datos/PROF.DBF"], 80); }, nullptr, HeaderAndSize},
         {"lastRecordCutShort", [prof](SchoolFiles& f) { f["datos/PROF.DBF"] = prof.substr(0, prof.size() - 6); },
-            "PROFT", "ID=1|ABREV=ANA|NOMBRE=Ana Ruiz|DEPART=Ciencias\n"},
+            nullptr, cutTable(3, "2 filas")},
         {"headerLengthPastTheEnd",
             [](SchoolFiles& f) {
                 // 4000 in a file of 260 bytes
@@ -132,18 +142,21 @@ std::vector<BrokenCase> brokenCases()
         {"descriptorsWithoutTerminator",
             [](SchoolFiles& f) { f["datos/PROF.DBF"] = profTable().terminator(false).build(); }, "PROFT", ProfRows},
         {"recordCountAllOnes",
-            [](SchoolFiles& f) { f["datos/PROF.DBF"] = profTable().recordCount(0xFFFFFFFFu).build(); }, "PROFT",
-            ProfRows},
+            [](SchoolFiles& f) { f["datos/PROF.DBF"] = profTable().recordCount(0xFFFFFFFFu).build(); }, nullptr,
+            cutTable(4294967295u, "3 filas")},
         {"recordCountAboveTheRecordsWithoutEndMark",
-            [](SchoolFiles& f) { f["datos/PROF.DBF"] = profTable().recordCount(7).trailer("").build(); }, "PROFT",
-            ProfRows},
+            [](SchoolFiles& f) { f["datos/PROF.DBF"] = profTable().recordCount(7).trailer("").build(); }, nullptr,
+            cutTable(7, "3 filas")},
         {"endMarkWhereARecordStarts",
             [prof](SchoolFiles& f) {
                 std::string bytes = prof;
                 bytes[32 + 3 * 32 + 1 + 45] = 0x1A; // the placeholder's deletion flag
                 f["datos/PROF.DBF"] = bytes;
             },
-            "PROFT", "ID=1|ABREV=ANA|NOMBRE=Ana Ruiz|DEPART=Ciencias\n"},
+            nullptr, cutTable(3, "1 fila")},
+        {"recordsPastTheAnnouncedCountAreLeftOut",
+            [](SchoolFiles& f) { f["datos/PROF.DBF"] = profTable().recordCount(1).build(); }, "PROFT",
+            "ID=1|ABREV=ANA|NOMBRE=Ana Ruiz|DEPART=Ciencias\n"},
         {"unknownLanguageDriverReadsTheOemCodePage",
             [](SchoolFiles& f) { f["datos/PROF.DBF"] = profTable().languageDriver(0xEE).build(); }, "PROFT", ProfRows},
         {"folderNamedLikeTheTable", [](SchoolFiles& f) { f["datos/PROF.DBF"] = std::nullopt; }, nullptr, NotATable},
@@ -210,6 +223,11 @@ std::vector<BrokenCase> brokenCases()
                 f["datos/Asig.DBF"] = asigWithTipo(0x03, 'D', 8, {"00000000", "        ", "20240517", "20240230"});
             },
             "ASIGT", asigRow(1, "") + asigRow(2, "") + asigRow(3, "5/17/24") + asigRow(4, "")},
+        {"dateColumnWiderThanEight",
+            [](SchoolFiles& f) {
+                f["datos/Asig.DBF"] = asigWithTipo(0x03, 'D', 10, {"20180101  ", "20180101xx", "          "});
+            },
+            "ASIGT", asigRow(1, "1/1/18") + asigRow(2, "") + asigRow(3, "")},
         {"logicalOfQuestionMark",
             [](SchoolFiles& f) {
                 f["datos/Asig.DBF"] = asigWithTipo(0x03, 'L', 1, {"?", "T", "n", "x"});
@@ -323,8 +341,10 @@ TEST_P(BrokenTable, givesItsOutcomeInTheRunAndInTheTool)
     } else {
         ASSERT_FALSE(run.failed) << run.failureText;
         EXPECT_EQ(sectionRows(run.document, c.section), expected);
+        EXPECT_TRUE(golden::matches(std::string("broken/") + c.name + ".xml", run.document));
         EXPECT_EQ(tool.exitCode, 0) << tool.err;
         EXPECT_EQ(sectionRows(readFile(output), c.section), expected);
+        EXPECT_TRUE(golden::matchesApartFromFecha(std::string("broken/") + c.name + ".xml", readFile(output)));
     }
     EXPECT_EQ(fs::directory_iterator(dir / "salida") == fs::directory_iterator(), c.section == nullptr);
     for (const auto& [name, bytes] : files) {

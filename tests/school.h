@@ -46,7 +46,8 @@ struct ExportOutcome
 // Regional settings as educa-export gets them in the C locale, which the tests give it.
 void useCLocaleSettings();
 
-// The export run with the school under root, writing root/salida/educa.xml.
+// The export run with the school under root, writing root/salida/educa.xml; fecha is that of
+// 8 December 2025, 9:05:07.
 ExportOutcome exportInProcess(const fs::path& root);
 
 // educa-export --datos root/datos --soluc root/mtemp --salida root/salida/educa.xml, in the C locale.

@@ -24,7 +24,7 @@ std::string joinParts(const std::vector<std::string>& parts);
 // Input: one flags byte (bit 0: the memo file is named .FPT rather than .DBT; bit 1: open for
 // reading and writing), the table file, and after a PartMarker the memo file. Opens the table with
 // the engine, reads every column of every row twice (a rewind between) and renders every value as
-// text.
+// text, converting and escaping text also through its code page's tables.
 std::optional<std::string> checkTableInput(std::string_view input, const std::filesystem::path& scratch);
 
 // Input: one flags byte (bit 0: the Asig memo file is named .FPT rather than .DBT), then Asig.DBF,

@@ -2,6 +2,7 @@
 #include "dbase/table.h"
 #include "export/xml_text.h"
 #include "harness.h"
+#include "platform/codepage_table.h"
 #include "platform/paths.h"
 #include "platform/regional.h"
 #include "timetable/value_text.h"
@@ -63,6 +64,43 @@ bool isFox(dbase::Format format)
     return format == dbase::Format::FoxPro || format == dbase::Format::VisualFoxPro;
 }
 
+// The ways that skip converting a text on its own give what converting it gives: the code page's
+// table, and the table's escaped form against escaping the converted text.
+std::optional<std::string> checkFastText(const dbase::ValueView& view, const Value& value)
+{
+    const auto* raw = std::get_if<dbase::RawText>(&view);
+    if (raw == nullptr || raw->codePage == 0)
+        return std::nullopt;
+    const auto* table = platform::CodePageTable::forCodePage(raw->codePage);
+    if (table == nullptr)
+        return std::nullopt;
+    std::string converted;
+    table->appendUtf8(raw->bytes, converted);
+    if (!std::holds_alternative<std::string>(value) || converted != std::get<std::string>(value))
+        return "the code page's table converted the text otherwise than the converter";
+    if (platform::CodePageTable::isAscii(raw->bytes) && !table->keepsAscii())
+        return std::nullopt;
+    const auto room = raw->bytes.size() * exporter::MaxEscapedBytesPerByte + exporter::EscapedCodePage::CopySlack;
+    std::string fast(room, '\0');
+    std::string slow(room, '\0');
+    exporter::XmlTextProblem fastProblem {};
+    exporter::XmlTextProblem slowProblem {};
+    std::size_t offset = 0;
+    const char* fastEnd = exporter::EscapedCodePage::of(*table).escape(raw->bytes, fast.data(), fastProblem, offset);
+    const char* slowEnd = exporter::escapeAttributeText(converted, slow.data(), slowProblem);
+    if ((fastEnd == nullptr) != (slowEnd == nullptr))
+        return "the escaped table refused otherwise than escaping the converted text";
+    if (fastEnd == nullptr) {
+        if (fastProblem.kind != slowProblem.kind || fastProblem.character != slowProblem.character
+            || fastProblem.offset != slowProblem.offset)
+            return "the escaped table found another problem";
+    } else if (std::string_view(fast.data(), static_cast<std::size_t>(fastEnd - fast.data()))
+        != std::string_view(slow.data(), static_cast<std::size_t>(slowEnd - slow.data()))) {
+        return "the escaped table wrote another text";
+    }
+    return std::nullopt;
+}
+
 // One pass over the table: the rows' values, then the failure that ended the pass (empty when
 // the pass reached the end).
 struct Pass
@@ -93,6 +131,8 @@ Pass readPass(dbase::Table& table, std::optional<std::string>& problem)
                         problem = fmt::format("column {} gave text that is not UTF-8", i);
                 }
                 (void)timetable::valueText(value, columns[i].kind, settings());
+                if (auto wrong = checkFastText(table.view(i), value); wrong && !problem)
+                    problem = fmt::format("column {}: {}", i, *wrong);
             }
         }
     } catch (const dbase::Error& error) {

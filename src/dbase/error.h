@@ -23,6 +23,7 @@ enum ErrorCode : std::uint16_t
     TableEncrypted = 0x210A,
     TableNotOpen = 0x210B,
     NoCurrentRecord = 0x210C, // a value was asked for before a record was fetched
+    TableTruncated = 0x210D, // the file holds fewer records than the header announces
 };
 
 // One entry of an engine failure: the message (Spanish, UTF-8, may be empty) and its context text,

@@ -2,7 +2,6 @@
 
 #include "dbase/byte_order.h"
 #include "dbase/memo_file.h"
-#include "platform/codepage.h"
 
 #include <array>
 #include <bit>
@@ -23,10 +22,17 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Most columns are short: for them a plain loop beats a call of memchr.
 std::string_view cutAtNul(std::string_view raw)
 {
-    const auto nul = raw.find('\0');
-    return nul == std::string_view::npos ? raw : raw.substr(0, nul);
+    if (raw.size() > 8) {
+        const auto nul = raw.find('\0');
+        return nul == std::string_view::npos ? raw : raw.substr(0, nul);
+    }
+    std::size_t length = 0;
+    while (length < raw.size() && raw[length] != '\0')
+        ++length;
+    return raw.substr(0, length);
 }
 
 std::string_view trimBlanks(std::string_view text)
@@ -47,13 +53,11 @@ bool allBytesAre(std::string_view raw, char c)
     return true;
 }
 
-Value textValue(std::string_view bytes, const DecodeContext& context)
+ValueView textValue(std::string_view bytes, const DecodeContext& context)
 {
     if (bytes.empty())
         return {};
-    if (!context.convertText)
-        return std::string(bytes);
-    return platform::toUtf8(bytes, context.codePage);
+    return RawText {bytes, context.convertText ? context.codePage : 0};
 }
 
 int daysInMonth(int year, int month)
@@ -70,7 +74,7 @@ bool isValidDate(int year, int month, int day)
 
 // A date and time from days after 1970-01-01 and milliseconds since midnight; blank when the day
 // falls outside the years 1 to 9999.
-Value dateTimeValue(long long days, long long milliseconds)
+ValueView dateTimeValue(long long days, long long milliseconds)
 {
     static const long long firstDay = daysFromCivil(1, 1, 1);
     static const long long lastDay = daysFromCivil(9999, 12, 31);
@@ -85,7 +89,7 @@ Value dateTimeValue(long long days, long long milliseconds)
     return value;
 }
 
-Value finiteOrBlank(double value)
+ValueView finiteOrBlank(double value)
 {
     if (!std::isfinite(value))
         return {};
@@ -110,26 +114,24 @@ std::uint64_t textBlockNumber(std::string_view raw)
     return block;
 }
 
-Value memoText(std::uint64_t block, const DecodeContext& context)
+ValueView memoText(std::uint64_t block, const DecodeContext& context)
 {
     if (block == 0 || context.memo == nullptr)
         return {};
-    MemoFile::Data data = context.memo->read(block);
+    const MemoFile::Data data = context.memo->read(block);
     if (data.bytes.empty())
         return {};
-    if (!data.text || !context.convertText)
-        return std::move(data.bytes);
-    return platform::toUtf8(data.bytes, context.codePage);
+    return RawText {data.bytes, data.text && context.convertText ? context.codePage : 0};
 }
 
-Value memoBytes(std::uint64_t block, const DecodeContext& context)
+ValueView memoBytes(std::uint64_t block, const DecodeContext& context)
 {
     if (block == 0 || context.memo == nullptr)
         return {};
-    MemoFile::Data data = context.memo->read(block);
+    const MemoFile::Data data = context.memo->read(block);
     if (data.bytes.empty())
         return {};
-    return std::move(data.bytes);
+    return RawText {data.bytes, 0};
 }
 
 } // namespace
@@ -159,35 +161,58 @@ Date civilFromDays(long long days)
     return Date {year, month, day};
 }
 
-Value decodeCharacter(std::string_view raw, const DecodeContext& context)
+ValueView decodeCharacter(std::string_view raw, const DecodeContext& context)
 {
-    std::string_view text = cutAtNul(raw);
-    const auto last = text.find_last_not_of(' ');
-    text = last == std::string_view::npos ? std::string_view {} : text.substr(0, last + 1);
-    return textValue(text, context);
+    // The blanks that fill the column go first: a NUL, if there is one, lies before them, and the
+    // search for it covers the text alone.
+    std::size_t length = raw.size();
+    while (length > 0 && raw[length - 1] == ' ')
+        --length;
+    const std::string_view text = cutAtNul(raw.substr(0, length));
+    if (text.size() < length) {
+        length = text.size();
+        while (length > 0 && text[length - 1] == ' ')
+            --length;
+    }
+    return textValue(raw.substr(0, length), context);
 }
 
-Value decodeVarChar(std::string_view raw, const DecodeContext& context)
+ValueView decodeVarChar(std::string_view raw, const DecodeContext& context)
 {
     return textValue(raw, context);
 }
 
-Value decodeVarBinary(std::string_view raw, const DecodeContext&)
+ValueView decodeVarBinary(std::string_view raw, const DecodeContext&)
 {
     if (raw.empty())
         return {};
-    return std::string(raw);
+    return RawText {raw, 0};
 }
 
-Value decodeNumeric(std::string_view raw, const DecodeContext&)
+ValueView decodeNumeric(std::string_view raw, const DecodeContext&)
 {
     // A NUL ends the number; what follows it may be garbage left by the writer.
     const std::string_view text = trimBlanks(cutAtNul(raw));
     if (text.empty() || allBytesAre(text, '*'))
         return {};
+    // A whole number of up to 15 digits, the commonest case, is exact in a double as it stands.
+    {
+        const bool negative = text[0] == '-';
+        const std::size_t first = text[0] == '+' || text[0] == '-' ? 1 : 0;
+        if (text.size() > first && text.size() - first <= 15) {
+            std::int64_t whole = 0;
+            std::size_t i = first;
+            for (; i < text.size() && isDigit(text[i]); ++i)
+                whole = whole * 10 + (text[i] - '0');
+            if (i == text.size()) {
+                const auto value = static_cast<double>(whole);
+                return negative ? -value : value;
+            }
+        }
+    }
     // Only a sign, digits, one decimal point (',' as some tools write it) and an exponent may
     // appear; everything else ("1 234", "12*", "inf") is garbage and reads as blank.
-    std::array<char, 64> buffer {};
+    std::array<char, 64> buffer;
     if (text.size() >= buffer.size())
         return {};
     std::size_t length = 0;
@@ -215,7 +240,7 @@ Value decodeNumeric(std::string_view raw, const DecodeContext&)
     return negative ? -value : value;
 }
 
-Value decodeLogical(std::string_view raw, const DecodeContext&)
+ValueView decodeLogical(std::string_view raw, const DecodeContext&)
 {
     if (raw.empty())
         return {};
@@ -235,9 +260,11 @@ Value decodeLogical(std::string_view raw, const DecodeContext&)
     }
 }
 
-Value decodeDate(std::string_view raw, const DecodeContext&)
+ValueView decodeDate(std::string_view raw, const DecodeContext&)
 {
-    if (raw.size() != 8)
+    // Some writers make date columns wider than eight: the date is in the first eight characters
+    // when the rest is blank (blanks or NULs); anything else there makes the value no date.
+    if (raw.size() < 8 || raw.find_first_not_of(std::string_view(" \0", 2), 8) != std::string_view::npos)
         return {};
     int parts[3] = {0, 0, 0};
     constexpr std::size_t starts[3] = {0, 4, 6};
@@ -254,12 +281,12 @@ Value decodeDate(std::string_view raw, const DecodeContext&)
     return Date {parts[0], parts[1], parts[2]};
 }
 
-Value decodeInt32Le(std::string_view raw, const DecodeContext&)
+ValueView decodeInt32Le(std::string_view raw, const DecodeContext&)
 {
     return static_cast<std::int32_t>(readLe32(raw.data()));
 }
 
-Value decodeOrderedInt32Be(std::string_view raw, const DecodeContext&)
+ValueView decodeOrderedInt32Be(std::string_view raw, const DecodeContext&)
 {
     const std::uint32_t stored = readBe32(raw.data());
     if (stored == 0)
@@ -267,12 +294,12 @@ Value decodeOrderedInt32Be(std::string_view raw, const DecodeContext&)
     return static_cast<std::int32_t>(stored ^ 0x8000'0000u);
 }
 
-Value decodeDoubleLe(std::string_view raw, const DecodeContext&)
+ValueView decodeDoubleLe(std::string_view raw, const DecodeContext&)
 {
     return finiteOrBlank(std::bit_cast<double>(readLe64(raw.data())));
 }
 
-Value decodeOrderedDoubleBe(std::string_view raw, const DecodeContext&)
+ValueView decodeOrderedDoubleBe(std::string_view raw, const DecodeContext&)
 {
     std::uint64_t stored = readBe64(raw.data());
     if (stored == 0)
@@ -284,12 +311,12 @@ Value decodeOrderedDoubleBe(std::string_view raw, const DecodeContext&)
     return finiteOrBlank(std::bit_cast<double>(stored));
 }
 
-Value decodeCurrency(std::string_view raw, const DecodeContext&)
+ValueView decodeCurrency(std::string_view raw, const DecodeContext&)
 {
     return Decimal {static_cast<std::int64_t>(readLe64(raw.data()))};
 }
 
-Value decodeJulianDateTime(std::string_view raw, const DecodeContext&)
+ValueView decodeJulianDateTime(std::string_view raw, const DecodeContext&)
 {
     const auto day = static_cast<std::int32_t>(readLe32(raw.data()));
     const auto milliseconds = static_cast<std::int32_t>(readLe32(raw.data() + 4));
@@ -299,7 +326,7 @@ Value decodeJulianDateTime(std::string_view raw, const DecodeContext&)
     return dateTimeValue(static_cast<long long>(day) - kJulianDayOfUnixEpoch, milliseconds);
 }
 
-Value decodeTimestampBe(std::string_view raw, const DecodeContext&)
+ValueView decodeTimestampBe(std::string_view raw, const DecodeContext&)
 {
     std::uint64_t stored = readBe64(raw.data());
     if (stored == 0)
@@ -317,22 +344,22 @@ Value decodeTimestampBe(std::string_view raw, const DecodeContext&)
     return dateTimeValue(daysFromCivil(1, 1, 1) + dayNumber - 1, total % kMillisecondsPerDay);
 }
 
-Value decodeMemoText(std::string_view raw, const DecodeContext& context)
+ValueView decodeMemoText(std::string_view raw, const DecodeContext& context)
 {
     return memoText(textBlockNumber(raw), context);
 }
 
-Value decodeMemoTextVfp(std::string_view raw, const DecodeContext& context)
+ValueView decodeMemoTextVfp(std::string_view raw, const DecodeContext& context)
 {
     return memoText(readLe32(raw.data()), context);
 }
 
-Value decodeMemoBlob(std::string_view raw, const DecodeContext& context)
+ValueView decodeMemoBlob(std::string_view raw, const DecodeContext& context)
 {
     return memoBytes(textBlockNumber(raw), context);
 }
 
-Value decodeMemoBlobVfp(std::string_view raw, const DecodeContext& context)
+ValueView decodeMemoBlobVfp(std::string_view raw, const DecodeContext& context)
 {
     return memoBytes(readLe32(raw.data()), context);
 }
@@ -373,36 +400,37 @@ struct FieldTypeEntry
 {
     char letter;
     unsigned formats;
-    unsigned length; // the only width allowed; 0 for any width
+    unsigned minLength; // the widths allowed, from minLength to maxLength; 0 for no bound
+    unsigned maxLength;
     FieldType type;
 };
 
 // The letter alone does not decide: B, I, @ and the memo reference width depend on the family.
 constexpr FieldTypeEntry kFieldTypes[] = {
-    {'C', kAll, 0, {FieldKind::Character, decodeCharacter, false}},
-    {'N', kAll, 0, {FieldKind::Float, decodeNumeric, false}},
-    {'F', kAll, 0, {FieldKind::Float, decodeNumeric, false}},
-    {'L', kAll, 1, {FieldKind::Logical, decodeLogical, false}},
-    {'D', kAll, 8, {FieldKind::Date, decodeDate, false}},
-    {'M', kNotVfp, 10, {FieldKind::Memo, decodeMemoText, true}},
-    {'M', kVisualFoxPro, 4, {FieldKind::Memo, decodeMemoTextVfp, true}},
-    {'B', kNotVfp, 10, {FieldKind::Blob, decodeMemoBlob, true}},
-    {'B', kVisualFoxPro, 8, {FieldKind::Float, decodeDoubleLe, false}},
-    {'G', kNotVfp, 10, {FieldKind::Blob, decodeMemoBlob, true}},
-    {'G', kVisualFoxPro, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
-    {'P', kNotVfp, 10, {FieldKind::Blob, decodeMemoBlob, true}},
-    {'P', kVisualFoxPro, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
-    {'W', kVisualFoxPro, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
-    {'I', kDBase7, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
-    {'+', kDBase7, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
-    {'I', kNotDBase7, 4, {FieldKind::Integer, decodeInt32Le, false}},
-    {'O', kDBase7, 8, {FieldKind::Float, decodeOrderedDoubleBe, false}},
-    {'@', kDBase7, 8, {FieldKind::DateTime, decodeTimestampBe, false}},
-    {'@', kNotDBase7, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
-    {'T', kAll, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
-    {'Y', kAll, 8, {FieldKind::Decimal, decodeCurrency, false}},
-    {'V', kVisualFoxPro, 0, {FieldKind::Character, decodeVarChar, false}},
-    {'Q', kVisualFoxPro, 0, {FieldKind::Blob, decodeVarBinary, false}},
+    {'C', kAll, 0, 0, {FieldKind::Character, decodeCharacter, false}},
+    {'N', kAll, 0, 0, {FieldKind::Float, decodeNumeric, false}},
+    {'F', kAll, 0, 0, {FieldKind::Float, decodeNumeric, false}},
+    {'L', kAll, 1, 1, {FieldKind::Logical, decodeLogical, false}},
+    {'D', kAll, 8, 0, {FieldKind::Date, decodeDate, false}},
+    {'M', kNotVfp, 10, 10, {FieldKind::Memo, decodeMemoText, true}},
+    {'M', kVisualFoxPro, 4, 4, {FieldKind::Memo, decodeMemoTextVfp, true}},
+    {'B', kNotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'B', kVisualFoxPro, 8, 8, {FieldKind::Float, decodeDoubleLe, false}},
+    {'G', kNotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'G', kVisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'P', kNotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'P', kVisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'W', kVisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'I', kDBase7, 4, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
+    {'+', kDBase7, 4, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
+    {'I', kNotDBase7, 4, 4, {FieldKind::Integer, decodeInt32Le, false}},
+    {'O', kDBase7, 8, 8, {FieldKind::Float, decodeOrderedDoubleBe, false}},
+    {'@', kDBase7, 8, 8, {FieldKind::DateTime, decodeTimestampBe, false}},
+    {'@', kNotDBase7, 8, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
+    {'T', kAll, 8, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
+    {'Y', kAll, 8, 8, {FieldKind::Decimal, decodeCurrency, false}},
+    {'V', kVisualFoxPro, 0, 0, {FieldKind::Character, decodeVarChar, false}},
+    {'Q', kVisualFoxPro, 0, 0, {FieldKind::Blob, decodeVarBinary, false}},
 };
 
 } // namespace
@@ -411,7 +439,8 @@ const FieldType* fieldTypeFor(Format format, char letter, unsigned length)
 {
     const unsigned bit = formatBit(format);
     for (const FieldTypeEntry& entry : kFieldTypes) {
-        if (entry.letter == letter && (entry.formats & bit) != 0 && (entry.length == 0 || entry.length == length))
+        if (entry.letter == letter && (entry.formats & bit) != 0 && (entry.minLength == 0 || length >= entry.minLength)
+            && (entry.maxLength == 0 || length <= entry.maxLength))
             return &entry.type;
     }
     return nullptr;

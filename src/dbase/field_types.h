@@ -19,7 +19,7 @@ struct DecodeContext
     const MemoFile* memo = nullptr; // the table's memo file, for memo-backed columns
 };
 
-using Decoder = Value (*)(std::string_view raw, const DecodeContext& context);
+using Decoder = ValueView (*)(std::string_view raw, const DecodeContext& context);
 
 struct FieldType
 {
@@ -32,47 +32,49 @@ struct FieldType
 // the engine cannot read such a column (an unknown letter, or a width the type does not allow).
 const FieldType* fieldTypeFor(Format format, char letter, unsigned length);
 
-// The decoders, one per type. raw holds exactly the column's bytes of one record.
+// The decoders, one per type. raw holds exactly the column's bytes of one record; text in the value
+// points into raw, or into the memo file's buffer for memo columns.
 
 // C: cut at the first NUL, trailing blanks dropped, leading blanks kept; empty is blank.
-Value decodeCharacter(std::string_view raw, const DecodeContext& context);
+ValueView decodeCharacter(std::string_view raw, const DecodeContext& context);
 // VFP V (after the table applied the length byte): the bytes as they stand; empty is blank.
-Value decodeVarChar(std::string_view raw, const DecodeContext& context);
+ValueView decodeVarChar(std::string_view raw, const DecodeContext& context);
 // VFP Q (after the table applied the length byte): the bytes unchanged; empty is blank.
-Value decodeVarBinary(std::string_view raw, const DecodeContext& context);
+ValueView decodeVarBinary(std::string_view raw, const DecodeContext& context);
 // N, F: decimal text. Blank: only blanks, only '*' (overflow, or NULL as GIS tools write it), and
 // any text that is not a plain number (garbage gives blank, never a made-up number).
-Value decodeNumeric(std::string_view raw, const DecodeContext& context);
+ValueView decodeNumeric(std::string_view raw, const DecodeContext& context);
 // L: T t Y y true, F f N n false; anything else (' ', '?', NUL, garbage) is blank.
-Value decodeLogical(std::string_view raw, const DecodeContext& context);
-// D: "YYYYMMDD". Blanks, zeros and dates that do not exist (month 13, 30 February) are blank.
-Value decodeDate(std::string_view raw, const DecodeContext& context);
+ValueView decodeLogical(std::string_view raw, const DecodeContext& context);
+// D: "YYYYMMDD"; in a wider column the first eight characters when the rest is blanks or NULs.
+// Blanks, zeros and dates that do not exist (month 13, 30 February) are blank.
+ValueView decodeDate(std::string_view raw, const DecodeContext& context);
 // VFP I (and Harbour's I): int32 little-endian; never blank by itself (only through the null flag).
-Value decodeInt32Le(std::string_view raw, const DecodeContext& context);
+ValueView decodeInt32Le(std::string_view raw, const DecodeContext& context);
 // dBase 7 I and +: int32 big-endian with the sign bit inverted; four zero bytes are blank.
-Value decodeOrderedInt32Be(std::string_view raw, const DecodeContext& context);
+ValueView decodeOrderedInt32Be(std::string_view raw, const DecodeContext& context);
 // VFP B: IEEE double little-endian; NaN and infinities are blank.
-Value decodeDoubleLe(std::string_view raw, const DecodeContext& context);
+ValueView decodeDoubleLe(std::string_view raw, const DecodeContext& context);
 // dBase 7 O: IEEE double big-endian, sign bit set for values >= 0, all bits inverted for negative
 // ones; eight zero bytes, NaN and infinities are blank.
-Value decodeOrderedDoubleBe(std::string_view raw, const DecodeContext& context);
+ValueView decodeOrderedDoubleBe(std::string_view raw, const DecodeContext& context);
 // VFP Y: int64 little-endian, the value times 10 000; never blank by itself.
-Value decodeCurrency(std::string_view raw, const DecodeContext& context);
+ValueView decodeCurrency(std::string_view raw, const DecodeContext& context);
 // VFP T (and Harbour's @): int32 LE Julian day number + int32 LE milliseconds since midnight.
 // Day 0, blanks, and days or times out of range are blank.
-Value decodeJulianDateTime(std::string_view raw, const DecodeContext& context);
+ValueView decodeJulianDateTime(std::string_view raw, const DecodeContext& context);
 // dBase 7 @: big-endian double of milliseconds, 0001-01-01 00:00 being one day (86 400 000).
 // Eight zero bytes and values before 0001-01-01 or after 9999-12-31 are blank.
-Value decodeTimestampBe(std::string_view raw, const DecodeContext& context);
+ValueView decodeTimestampBe(std::string_view raw, const DecodeContext& context);
 // M with a 10-character block number (dBase, FoxPro 2, Clipper): the memo's text; block 0 or no
 // digits is blank, as is an empty memo.
-Value decodeMemoText(std::string_view raw, const DecodeContext& context);
+ValueView decodeMemoText(std::string_view raw, const DecodeContext& context);
 // VFP M: 4-byte little-endian block number.
-Value decodeMemoTextVfp(std::string_view raw, const DecodeContext& context);
+ValueView decodeMemoTextVfp(std::string_view raw, const DecodeContext& context);
 // B, G, P with a 10-character block number: the memo's bytes unchanged.
-Value decodeMemoBlob(std::string_view raw, const DecodeContext& context);
+ValueView decodeMemoBlob(std::string_view raw, const DecodeContext& context);
 // VFP G, P, W: 4-byte block number.
-Value decodeMemoBlobVfp(std::string_view raw, const DecodeContext& context);
+ValueView decodeMemoBlobVfp(std::string_view raw, const DecodeContext& context);
 
 // Days from 1970-01-01 to the given proleptic Gregorian date (negative before it).
 long long daysFromCivil(int year, int month, int day);

@@ -76,45 +76,56 @@ MemoFile::Data MemoFile::read(std::uint64_t block) const
     return m_style == Style::Fpt ? readFpt(start) : readDbt(start);
 }
 
+std::string_view MemoFile::bytesFrom(std::uint64_t offset, std::size_t count) const
+{
+    if (offset >= m_file.size())
+        return {};
+    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, m_file.size() - offset));
+    if (offset < m_windowStart || offset - m_windowStart + count > m_windowSize) {
+        const auto size
+            = static_cast<std::size_t>(std::min<std::uint64_t>(std::max(count, WindowBytes), m_file.size() - offset));
+        if (m_window.size() < size)
+            m_window.resize(size);
+        m_windowSize = 0;
+        if (!m_file.readAt(offset, m_window.data(), size))
+            throw Error(ReadFailure, messages::readFailure, platform::pathText(m_path));
+        m_windowStart = offset;
+        m_windowSize = size;
+    }
+    return std::string_view(m_window.data() + (offset - m_windowStart), m_windowSize - (offset - m_windowStart));
+}
+
 MemoFile::Data MemoFile::readDbt(std::uint64_t start) const
 {
     const std::uint64_t available = m_file.size() - start;
-    std::array<char, kBlockHeaderSize> head {};
-    const std::size_t headSize = static_cast<std::size_t>(std::min<std::uint64_t>(available, head.size()));
-    if (!m_file.readAt(start, head.data(), headSize))
-        throw Error(ReadFailure, messages::readFailure, platform::pathText(m_path));
+    const std::string_view head = bytesFrom(start, kBlockHeaderSize).substr(0, kBlockHeaderSize);
 
-    if (headSize == kBlockHeaderSize && std::memcmp(head.data(), kDbt4BlockMark.data(), kDbt4BlockMark.size()) == 0) {
+    if (head.size() == kBlockHeaderSize
+        && std::memcmp(head.data(), kDbt4BlockMark.data(), kDbt4BlockMark.size()) == 0) {
         // dBase IV-7: the stored length counts the 8-byte block header too.
         const std::uint32_t stored = readLe32(head.data() + 4);
         if (stored < kBlockHeaderSize || stored - kBlockHeaderSize > available - kBlockHeaderSize)
             fail();
-        Data data;
-        data.bytes.resize(stored - kBlockHeaderSize);
-        if (!m_file.readAt(start + kBlockHeaderSize, data.bytes.data(), data.bytes.size()))
-            throw Error(ReadFailure, messages::readFailure, platform::pathText(m_path));
-        return data;
+        const std::size_t length = stored - kBlockHeaderSize;
+        return Data {bytesFrom(start + kBlockHeaderSize, length).substr(0, length), true};
     }
 
     // dBase III: the text runs over as many blocks as it needs and ends with 0x1A (usually two).
     // Writers disagree on the end mark; the first 0x1A ends the memo, so a memo closed with a single
     // one does not run into the next. Without any mark the memo ends with the file.
-    Data data;
-    std::array<char, kDbt3BlockSize> chunk {};
-    std::uint64_t position = start;
-    while (position < m_file.size()) {
-        const std::size_t count
-            = static_cast<std::size_t>(std::min<std::uint64_t>(m_file.size() - position, chunk.size()));
-        if (!m_file.readAt(position, chunk.data(), count))
-            throw Error(ReadFailure, messages::readFailure, platform::pathText(m_path));
-        const char* begin = chunk.data();
-        const char* end = std::find(begin, begin + count, kDbt3End);
-        data.bytes.append(begin, end);
-        if (end != chunk.data() + count)
+    std::string_view piece = bytesFrom(start, 1);
+    auto end = piece.find(kDbt3End);
+    if (end != std::string_view::npos)
+        return Data {piece.substr(0, end), true};
+    m_longText.assign(piece);
+    for (std::uint64_t position = start + piece.size(); position < m_file.size(); position += piece.size()) {
+        piece = bytesFrom(position, 1);
+        end = piece.find(kDbt3End);
+        m_longText.append(piece.substr(0, end));
+        if (end != std::string_view::npos)
             break;
-        position += count;
     }
-    return data;
+    return Data {m_longText, true};
 }
 
 MemoFile::Data MemoFile::readFpt(std::uint64_t start) const
@@ -122,20 +133,13 @@ MemoFile::Data MemoFile::readFpt(std::uint64_t start) const
     const std::uint64_t available = m_file.size() - start;
     if (available < kBlockHeaderSize)
         fail();
-    std::array<char, kBlockHeaderSize> head {};
-    if (!m_file.readAt(start, head.data(), head.size()))
-        throw Error(ReadFailure, messages::readFailure, platform::pathText(m_path));
+    const std::string_view head = bytesFrom(start, kBlockHeaderSize);
     // FoxPro: type (BE: 0 picture, 1 text, 2 object), then the data length (BE) without the header.
     const std::uint32_t type = readBe32(head.data());
     const std::uint32_t length = readBe32(head.data() + 4);
     if (length > available - kBlockHeaderSize)
         fail();
-    Data data;
-    data.text = type == kFptTextType;
-    data.bytes.resize(length);
-    if (!m_file.readAt(start + kBlockHeaderSize, data.bytes.data(), data.bytes.size()))
-        throw Error(ReadFailure, messages::readFailure, platform::pathText(m_path));
-    return data;
+    return Data {bytesFrom(start + kBlockHeaderSize, length).substr(0, length), type == kFptTextType};
 }
 
 } // namespace dbase::detail

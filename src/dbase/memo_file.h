@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace dbase::detail {
 
@@ -14,6 +16,10 @@ namespace dbase::detail {
 class MemoFile
 {
 public:
+    // Memos are read through a window of at least this many bytes of the file: memos that follow each
+    // other in the file, as writers mostly store them, come from one read.
+    static constexpr std::size_t WindowBytes = 64 * 1024;
+
     enum class Style
     {
         Dbt, // dBase III or IV-7; each block shows which
@@ -22,7 +28,7 @@ public:
 
     struct Data
     {
-        std::string bytes;
+        std::string_view bytes; // valid until the next read
         bool text = true; // false for FoxPro picture and object memos: their bytes are not recoded
     };
 
@@ -33,19 +39,29 @@ public:
     Style style() const { return m_style; }
     std::uint32_t blockSize() const { return m_blockSize; }
 
-    // The memo stored at the block number (not 0). Throws Error CorruptMemo when the block lies
-    // outside the file or its length runs past the end, ReadFailure when reading fails.
+    // The memo stored at the block number (not 0), its bytes valid until the next read. Throws Error
+    // CorruptMemo when the block lies outside the file or its length runs past the end, ReadFailure
+    // when reading fails.
     Data read(std::uint64_t block) const;
 
 private:
     Data readDbt(std::uint64_t start) const;
     Data readFpt(std::uint64_t start) const;
+    // The file's bytes from offset on, as many as the window of the file held in memory has from
+    // there: at least count of them, fewer only where the file ends first. The window is read anew
+    // (WindowBytes, or count when that is more) when it does not hold them; the view stays valid until
+    // the next call.
+    std::string_view bytesFrom(std::uint64_t offset, std::size_t count) const;
     [[noreturn]] void fail() const;
 
     std::filesystem::path m_path;
     mutable BinaryFile m_file;
     Style m_style = Style::Dbt;
     std::uint32_t m_blockSize = 512;
+    mutable std::string m_longText; // a dBase III memo that runs over more than one window
+    mutable std::vector<char> m_window;
+    mutable std::uint64_t m_windowStart = 0;
+    mutable std::size_t m_windowSize = 0;
 };
 
 } // namespace dbase::detail

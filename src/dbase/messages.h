@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 // The engine's Spanish texts. Each failure carries one of these as its message and the path of the
 // file concerned as its context text.
 namespace dbase::messages {
@@ -16,5 +19,13 @@ inline constexpr const char* memoNotFound = "No se encuentra el archivo de memos
 inline constexpr const char* corruptMemo = "El archivo de memos está dañado";
 inline constexpr const char* tableEncrypted = "La tabla está cifrada";
 inline constexpr const char* noCurrentRecord = "No hay ningún registro leído";
+
+// A table that holds fewer rows than its header announces (cut by a copy or a full disk).
+inline std::string tableTruncated(std::uint64_t announced, std::uint64_t present)
+{
+    auto rows = [](std::uint64_t count) { return std::to_string(count) + (count == 1 ? " fila" : " filas"); };
+    return "La tabla está incompleta: la cabecera anuncia " + rows(announced) + " y el archivo contiene "
+        + rows(present);
+}
 
 } // namespace dbase::messages

@@ -27,12 +27,10 @@ using detail::FieldType;
 using detail::MemoFile;
 using detail::TableLayout;
 
-// Records are read in blocks of about this many bytes (always at least one record).
-constexpr std::size_t kReadBlockBytes = 1 << 20;
 // Largest header: a 16-bit header length.
 constexpr std::size_t kMaxHeaderLength = 0xFFFF;
 constexpr char kDeletedFlag = '*';
-// An end-of-file mark where a record should start ends the table.
+// The end-of-file mark, which follows the last record.
 constexpr char kEndOfFile = 0x1A;
 constexpr char kNullFlagsType = '0';
 constexpr std::uint64_t kNoRecord = static_cast<std::uint64_t>(-1);
@@ -66,7 +64,7 @@ public:
 
     void rewind() override;
     bool fetchNext() override;
-    Value value(std::size_t column) const override;
+    ValueView view(std::size_t column) const override;
 
 private:
     void openFile(OpenMode mode);
@@ -96,6 +94,7 @@ private:
     mutable std::uint64_t m_blockCount = 0;
     std::uint64_t m_next = 0; // the next record to look at
     std::uint64_t m_current = kNoRecord; // the fetched record
+    mutable const char* m_currentBytes = nullptr; // its bytes while the block holds them
 };
 
 DbfTable::DbfTable(const std::filesystem::path& directory, std::string_view fileName, OpenMode mode)
@@ -239,6 +238,7 @@ void DbfTable::rewind()
 {
     m_next = 0;
     m_current = kNoRecord;
+    m_currentBytes = nullptr;
 }
 
 bool DbfTable::fetchNext()
@@ -246,14 +246,14 @@ bool DbfTable::fetchNext()
     while (m_next < m_recordCount) {
         const std::uint64_t index = m_next;
         const char* bytes = record(index);
-        if (bytes[0] == kEndOfFile) {
-            m_recordCount = index;
-            break;
-        }
+        // The end-of-file mark where an announced record should start: the table was cut short.
+        if (bytes[0] == kEndOfFile)
+            throw Error(TableTruncated, messages::tableTruncated(m_recordCount, index), m_pathText);
         ++m_next;
         if (bytes[0] == kDeletedFlag)
             continue;
         m_current = index;
+        m_currentBytes = bytes;
         return true;
     }
     // At the end the last fetched record stays the current one.
@@ -263,12 +263,13 @@ bool DbfTable::fetchNext()
 const char* DbfTable::record(std::uint64_t index) const
 {
     if (index < m_blockFirst || index >= m_blockFirst + m_blockCount) {
-        const std::uint64_t perBlock = std::max<std::uint64_t>(1, kReadBlockBytes / m_layout.recordLength);
+        const std::uint64_t perBlock = std::max<std::uint64_t>(1, detail::kReadBlockBytes / m_layout.recordLength);
         const std::uint64_t count = std::min(perBlock, m_recordCount - index);
         const std::size_t bytes = static_cast<std::size_t>(count * m_layout.recordLength);
         if (m_block.size() < bytes)
             m_block.resize(bytes);
         m_blockCount = 0;
+        m_currentBytes = nullptr;
         if (!m_file.readAt(m_layout.headerLength + index * m_layout.recordLength, m_block.data(), bytes))
             fail(ReadFailure, messages::readFailure);
         m_blockFirst = index;
@@ -287,7 +288,7 @@ bool DbfTable::flagSet(const char* record, int bit) const
     return (static_cast<unsigned char>(record[*m_nullFlagsOffset + byte]) & (1u << (bit % 8))) != 0;
 }
 
-Value DbfTable::value(std::size_t column) const
+ValueView DbfTable::view(std::size_t column) const
 {
     if (column >= m_readers.size())
         throw std::out_of_range("dbase::Table::value: column out of range");
@@ -296,7 +297,9 @@ Value DbfTable::value(std::size_t column) const
     const ColumnReader& reader = m_readers[column];
     if (reader.type == nullptr)
         return {};
-    const char* bytes = record(m_current);
+    if (m_currentBytes == nullptr)
+        m_currentBytes = record(m_current);
+    const char* bytes = m_currentBytes;
     if (flagSet(bytes, reader.nullBit))
         return {};
     std::string_view raw(bytes + reader.offset, reader.length);

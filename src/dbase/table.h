@@ -45,7 +45,8 @@ class Table
 public:
     // Opens fileName in directory, finding both the table and its memo file without regard to case.
     // Throws Error: DirectoryNotFound, TableNotFound, AccessDenied, ReadOnlyTable (mode ReadWrite on a
-    // file that allows only reading), NotATable, CorruptHeader, MemoNotFound, CorruptMemo.
+    // file that allows only reading), NotATable, CorruptHeader, TableEncrypted, TableTruncated (fewer
+    // records than the header announces), MemoNotFound, CorruptMemo.
     static std::unique_ptr<Table> open(
         const std::filesystem::path& directory, std::string_view fileName, OpenMode mode);
     virtual ~Table();
@@ -65,11 +66,16 @@ public:
 
     // Positions before the first record.
     virtual void rewind() = 0;
-    // Fetches the next live record; false at the end of the table. Throws Error on a read failure.
+    // Fetches the next live record; false after the last record the header announces. Throws Error:
+    // ReadFailure, or TableTruncated when an end-of-file mark stands where an announced record starts.
     virtual bool fetchNext() = 0;
-    // The value of a column of the fetched record (a blank value is std::monostate). Memo values are
-    // read from the memo file here. Throws Error for a broken memo, or when no record is fetched.
-    virtual Value value(std::size_t column) const = 0;
+    // The value of a column of the fetched record without a copy of its text, which points into the
+    // table's read block or its memo file's buffer and stays valid until the next call of view(),
+    // value(), fetchNext() or rewind(). A blank value is std::monostate. Memo values are read from the
+    // memo file here. Throws Error for a broken memo, or when no record is fetched.
+    virtual ValueView view(std::size_t column) const = 0;
+    // The same value with its text converted to UTF-8.
+    Value value(std::size_t column) const { return toValue(view(column)); }
 
 protected:
     Table() = default;

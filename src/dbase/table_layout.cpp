@@ -146,7 +146,7 @@ TableLayout parseLayout(std::string_view header, std::uint64_t fileSize, const s
     TableLayout layout;
     layout.version = version->byte;
     layout.format = version->format;
-    layout.headerRecordCount = readLe32(header.data() + kRecordCountOffset);
+    layout.recordCount = readLe32(header.data() + kRecordCountOffset);
     layout.headerLength = readLe16(header.data() + kHeaderLengthOffset);
     layout.recordLength = readLe16(header.data() + kRecordLengthOffset);
     layout.languageDriverId = byteAt(header.data(), kLanguageDriverOffset);
@@ -210,8 +210,12 @@ TableLayout parseLayout(std::string_view header, std::uint64_t fileSize, const s
     if (offset > layout.recordLength)
         fail(CorruptHeader, messages::corruptColumns, pathText);
 
+    // Writers update the count last: records past it are not yet part of the table, and are left
+    // alone. Fewer records than announced mean a table cut short, whose missing rows would go
+    // unnoticed.
     const std::uint64_t completeRecords = (fileSize - layout.headerLength) / layout.recordLength;
-    layout.recordCount = std::min<std::uint64_t>(layout.headerRecordCount, completeRecords);
+    if (completeRecords < layout.recordCount)
+        throw Error(TableTruncated, messages::tableTruncated(layout.recordCount, completeRecords), pathText);
     return layout;
 }
 

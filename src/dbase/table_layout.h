@@ -25,14 +25,16 @@ struct TableLayout
 {
     std::uint8_t version = 0;
     Format format = Format::DBase3;
-    std::uint32_t headerRecordCount = 0;
-    std::uint64_t recordCount = 0; // min(header count, complete records in the file)
+    std::uint32_t recordCount = 0; // as the header announces it; the file holds at least as many
     std::uint32_t headerLength = 0;
     std::uint32_t recordLength = 0;
     std::uint8_t languageDriverId = 0; // byte 29
     std::string languageDriverName; // dBase 7: the driver name at 32..63, else empty
     std::vector<ColumnDescriptor> columns;
 };
+
+// Records are read in blocks of whole records, as many as fit in this many bytes (at least one).
+inline constexpr std::size_t kReadBlockBytes = 1 << 20;
 
 // Visual FoxPro column flags.
 inline constexpr std::uint8_t kSystemColumn = 0x01;
@@ -45,7 +47,8 @@ std::size_t fixedHeaderSize(std::uint8_t versionByte);
 // Reads the header. header holds the file's first bytes: at least the whole header when the file
 // is that long. Throws Error with the path text as context: NotATable for a file that is no dBase
 // table (unknown version byte, impossible sizes, no columns), CorruptHeader when the header
-// contradicts the file's size or the record length, TableEncrypted for an encrypted dBase table.
+// contradicts the file's size or the record length, TableEncrypted for an encrypted dBase table,
+// TableTruncated when the file holds fewer complete records than the header announces.
 TableLayout parseLayout(std::string_view header, std::uint64_t fileSize, const std::string& pathText);
 
 } // namespace dbase::detail

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace dbase {
@@ -60,5 +61,20 @@ inline bool isBlank(const Value& v)
 {
     return std::holds_alternative<std::monostate>(v);
 }
+
+// Text or bytes of a value as the table file holds them, not yet converted: the bytes of a character
+// or memo value in the table's code page, or bytes that stay as they are.
+struct RawText
+{
+    std::string_view bytes; // never empty: an empty text is the blank value
+    int codePage = 0; // the code page to convert from to UTF-8; 0: the bytes are taken unchanged
+};
+
+// One column's value in one record as the engine reads it, without copying text: Value with RawText in
+// place of std::string. The bytes belong to the table and stay valid until it reads something else.
+using ValueView = std::variant<std::monostate, RawText, double, std::int32_t, Decimal, bool, Date, TimeOfDay, DateTime>;
+
+// The value with its text converted to UTF-8 (bytes that stay unchanged are copied).
+Value toValue(const ValueView& view);
 
 } // namespace dbase

@@ -2,25 +2,31 @@
 
 #include "export/failure_text.h"
 #include "export/messages.h"
-#include "export/xml_text.h"
 #include "platform/atomic_file.h"
+#include "platform/codepage_table.h"
 #include "platform/paths.h"
 #include "platform/regional.h"
 #include "platform/user_error.h"
 #include "timetable/value_text.h"
 
 #include <cerrno>
+#include <charconv>
+#include <cstring>
 #include <ctime>
 #include <fmt/format.h>
+#include <new>
+#include <stdexcept>
 
 namespace exporter {
 
 namespace {
 
-constexpr const char* RootName = "SERVICIO";
-constexpr std::string_view TabReference = "&#09;";
+constexpr std::string_view Declaration = R"(<?xml version="1.0" encoding="UTF-8"?>)";
+constexpr std::string_view RootName = "SERVICIO";
+// Longer texts are escaped a piece at a time, so that the room set aside for them stays small.
+constexpr std::size_t EscapePieceBytes = 64 * 1024;
 
-// pugixml runs out of memory quietly (an empty node): the failure carries the system's text for it.
+// Memory ran out: the failure carries the system's text for it.
 [[noreturn]] void failOutOfMemory()
 {
     throw platform::UserError(documentFailureText({}, systemErrorText(ENOMEM), failureCodeForErrno(ENOMEM)));
@@ -36,65 +42,40 @@ platform::UserError saveFailure(const platform::FileWriteError& failure)
     return platform::UserError(fmt::format(fmt::runtime(format), platform::pathText(failure.file()), reason));
 }
 
-template <typename Node> Node require(Node node)
+// A value of the header as the document has always written it: the text up to a NUL, "&", "<" and
+// the quotation mark as references, tab as "&#9;" and other control characters as "&#NN;" with two
+// digits. (Only regional settings with control characters in them could put any into `fecha`.)
+std::string escapedHeaderValue(std::string_view text)
 {
-    if (!node)
-        failOutOfMemory();
-    return node;
+    std::string escaped;
+    for (char c : text.substr(0, text.find('\0'))) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '&')
+            escaped += "&amp;";
+        else if (c == '<')
+            escaped += "&lt;";
+        else if (c == '"')
+            escaped += "&quot;";
+        else if (c == '\t')
+            escaped += "&#9;";
+        else if (byte < 0x20)
+            escaped += fmt::format("&#{:02};", byte);
+        else
+            escaped += c;
+    }
+    return escaped;
 }
 
-// pugixml writes a tab in an attribute as "&#09;"; this writer passes its output on with the usual
-// "&#9;". The sequence can come from nothing else, since a literal "&" in a value is written as
-// "&amp;". A tail that may be the start of the sequence is held back until the next chunk.
-class OutputWriter : public pugi::xml_writer
+// How far a UTF-8 text may be cut before count bytes without cutting a character in two.
+std::size_t characterBoundary(std::string_view text, std::size_t count)
 {
-public:
-    explicit OutputWriter(std::function<void(std::string_view)> out)
-        : m_out(std::move(out))
-    {
-    }
-
-    void write(const void* data, size_t size) override
-    {
-        m_pending.append(static_cast<const char*>(data), size);
-        std::string_view text = m_pending;
-        std::size_t held = 0;
-        for (std::size_t k = std::min(TabReference.size() - 1, text.size()); k > 0; --k) {
-            if (text.substr(text.size() - k) == TabReference.substr(0, k)) {
-                held = k;
-                break;
-            }
-        }
-        emit(text.substr(0, text.size() - held));
-        m_pending.erase(0, m_pending.size() - held);
-    }
-
-    void finish()
-    {
-        emit(m_pending);
-        m_pending.clear();
-    }
-
-private:
-    void emit(std::string_view text)
-    {
-        std::size_t start = 0;
-        for (auto at = text.find(TabReference); at != std::string_view::npos; at = text.find(TabReference, start)) {
-            m_out(text.substr(start, at - start));
-            m_out("&#9;");
-            start = at + TabReference.size();
-        }
-        m_out(text.substr(start));
-    }
-
-    std::function<void(std::string_view)> m_out;
-    std::string m_pending;
-};
-
-void saveTo(const pugi::xml_document& document, OutputWriter& writer)
-{
-    document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
-    writer.finish();
+    if (count >= text.size())
+        return text.size();
+    // Back over at most three continuation bytes; more of them make the text ill-formed there anyway.
+    std::size_t cut = count;
+    while (cut > count - 3 && cut > 1 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return cut;
 }
 
 } // namespace
@@ -121,87 +102,236 @@ ExchangeDocument::ExchangeDocument(LocalClock clock)
 
 void ExchangeDocument::start()
 {
-    m_document.reset();
-    m_root = {};
-    m_section = {};
-
-    auto declaration = require(m_document.append_child(pugi::node_declaration));
-    require(declaration.append_attribute("version")).set_value("1.0");
-    require(declaration.append_attribute("encoding")).set_value("UTF-8");
+    m_text.clear();
+    m_started = false;
+    m_rootHasChildren = false;
+    m_section.clear();
+    m_sectionHasChildren = false;
+    m_rowOpen = false;
+    ++m_serial;
 
     const auto now = m_clock();
     const auto& settings = platform::regionalSettings();
     const auto fecha = timetable::formatDate(now.date, settings) + " " + timetable::formatTime(now.time, settings);
+    try {
+        m_text.append(Declaration);
+        m_text.append('<');
+        m_text.append(RootName);
+        m_text.append(R"( autor="MORVANTA" fecha=")");
+        m_text.append(escapedHeaderValue(fecha));
+        m_text.append(R"(" modulo="HORARIOS")");
+    } catch (const std::bad_alloc&) {
+        m_text.clear();
+        failOutOfMemory();
+    }
+    m_started = true;
+}
 
-    m_root = require(m_document.append_child(RootName));
-    require(m_root.append_attribute("autor")).set_value("MORVANTA");
-    require(m_root.append_attribute("fecha")).set_value(fecha.c_str());
-    require(m_root.append_attribute("modulo")).set_value("HORARIOS");
+void ExchangeDocument::closeRow()
+{
+    if (m_rowOpen) {
+        m_text.append("/>");
+        m_rowOpen = false;
+    }
 }
 
 void ExchangeDocument::openSection(std::string_view name)
 {
-    if (!m_root)
+    if (!m_started)
         throw platform::UserError(messages::DocumentNotStarted);
-    const std::string elementName(name);
-    require(m_root.append_child(elementName.c_str()));
-    // The section that receives rows is found again by its path from the document's root, so that
-    // it is the first section of that name.
-    const auto path = fmt::format("/{}/{}", RootName, name);
-    m_section = m_root.select_node(path.c_str()).node();
-    if (!m_section)
-        throw platform::UserError(fmt::format(fmt::runtime(messages::SectionNotFound), path));
+    try {
+        closeRow();
+        if (!m_section.empty()) {
+            if (m_sectionHasChildren) {
+                m_text.append("</");
+                m_text.append(m_section);
+                m_text.append('>');
+            } else {
+                m_text.append("/>");
+            }
+        }
+        if (!m_rootHasChildren) {
+            m_text.append('>');
+            m_rootHasChildren = true;
+        }
+        m_text.append('<');
+        m_text.append(name);
+        m_section = name;
+    } catch (const std::bad_alloc&) {
+        failOutOfMemory();
+    }
+    m_sectionHasChildren = false;
+    ++m_serial;
 }
 
 ExchangeDocument::Row ExchangeDocument::addRow(const char* element)
 {
-    if (!m_section)
+    if (m_section.empty())
         throw platform::UserError(messages::NoSectionOpen);
-    return Row(require(m_section.append_child(element)));
+    try {
+        closeRow();
+        if (!m_sectionHasChildren) {
+            m_text.append('>');
+            m_sectionHasChildren = true;
+        }
+        m_text.append('<');
+        m_text.append(element);
+    } catch (const std::bad_alloc&) {
+        failOutOfMemory();
+    }
+    m_rowOpen = true;
+    return Row(*this, element, ++m_serial);
 }
 
-pugi::xml_attribute ExchangeDocument::Row::append(const char* name)
+void ExchangeDocument::Row::requireLatest() const
 {
-    return require(m_element.append_attribute(name));
+    if (m_serial != m_document->m_serial)
+        throw std::logic_error("ExchangeDocument::Row: an attribute set after a later row or section was added");
 }
 
-void ExchangeDocument::Row::set(const char* name, std::string_view text)
+void ExchangeDocument::appendAttribute(std::string_view name, std::string_view escaped)
 {
-    if (const auto problem = findXmlTextProblem(text)) {
+    m_text.append(' ');
+    m_text.append(name);
+    m_text.append("=\"");
+    m_text.append(escaped);
+    m_text.append('"');
+}
+
+void ExchangeDocument::Row::set(std::string_view name, std::string_view text)
+{
+    if (const auto problem = trySet(name, timetable::TextPiece {text})) {
         if (problem->kind == XmlTextProblem::Kind::InvalidUtf8)
-            throw platform::UserError(
-                fmt::format(fmt::runtime(messages::AttributeInvalidUtf8), name, m_element.name()));
-        throw platform::UserError(fmt::format(fmt::runtime(messages::AttributeInvalidCharacter), name, m_element.name(),
+            throw platform::UserError(fmt::format(fmt::runtime(messages::AttributeInvalidUtf8), name, m_element));
+        throw platform::UserError(fmt::format(fmt::runtime(messages::AttributeInvalidCharacter), name, m_element,
             static_cast<std::uint32_t>(problem->character)));
     }
-    if (!append(name).set_value(text.data(), text.size()))
-        failOutOfMemory();
 }
 
-void ExchangeDocument::Row::set(const char* name, std::int32_t value)
+void ExchangeDocument::Row::set(std::string_view name, std::int32_t value)
 {
-    if (!append(name).set_value(static_cast<long long>(value)))
+    requireLatest();
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    try {
+        m_document->appendAttribute(name, std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    } catch (const std::bad_alloc&) {
         failOutOfMemory();
+    }
+}
+
+std::optional<XmlTextProblem> ExchangeDocument::Row::trySet(std::string_view name, const timetable::TextPiece& text)
+{
+    requireLatest();
+    ExchangeDocument& document = *m_document;
+    TextChunks& out = document.m_text;
+    // A text in a code page goes through that code page's escaped table, unless it is all ASCII,
+    // which stays as it is (the same unless the code page gives some bytes below 0x80 other
+    // characters).
+    const EscapedCodePage* escaped = nullptr;
+    if (text.codePage != nullptr && (text.codePage->keepsAscii() || !platform::CodePageTable::isAscii(text.bytes))) {
+        if (text.codePage != document.m_lastCodePage) {
+            document.m_lastEscaped = &EscapedCodePage::of(*text.codePage);
+            document.m_lastCodePage = text.codePage;
+        }
+        escaped = document.m_lastEscaped;
+    }
+    try {
+        // A text of common length: the attribute written whole into room set aside for it, and the
+        // room given up again when the text is refused.
+        if (text.bytes.size() <= EscapePieceBytes) {
+            char* at = out.reserve(
+                name.size() + 4 + text.bytes.size() * MaxEscapedBytesPerByte + EscapedCodePage::CopySlack);
+            *at++ = ' ';
+            std::memcpy(at, name.data(), name.size());
+            at += name.size();
+            *at++ = '=';
+            *at++ = '"';
+            XmlTextProblem problem {};
+            std::size_t offset = 0;
+            char* end = escaped != nullptr ? escaped->escape(text.bytes, at, problem, offset)
+                                           : escapeAttributeText(text.bytes, at, problem);
+            if (end == nullptr)
+                return problem;
+            *end++ = '"';
+            out.commit(end);
+            return std::nullopt;
+        }
+    } catch (const std::bad_alloc&) {
+        failOutOfMemory();
+    }
+    // A longer one, a piece at a time.
+    const auto mark = out.mark();
+    try {
+        out.append(' ');
+        out.append(name);
+        out.append("=\"");
+        std::string_view rest = text.bytes;
+        std::size_t offset = 0; // of the rest in the UTF-8 text
+        while (!rest.empty()) {
+            const std::size_t count = escaped != nullptr ? std::min(rest.size(), EscapePieceBytes)
+                                                         : characterBoundary(rest, EscapePieceBytes);
+            const std::string_view piece = rest.substr(0, count);
+            XmlTextProblem problem {};
+            char* place = out.reserve(count * MaxEscapedBytesPerByte + EscapedCodePage::CopySlack);
+            char* end = nullptr;
+            if (escaped != nullptr) {
+                end = escaped->escape(piece, place, problem, offset);
+            } else {
+                end = escapeAttributeText(piece, place, problem);
+                problem.offset += offset;
+                offset += count;
+            }
+            if (end == nullptr) {
+                out.rollback(mark);
+                return problem;
+            }
+            out.commit(end);
+            rest.remove_prefix(count);
+        }
+        out.append('"');
+    } catch (const std::bad_alloc&) {
+        out.rollback(mark);
+        failOutOfMemory();
+    }
+    return std::nullopt;
+}
+
+std::string ExchangeDocument::closingText() const
+{
+    std::string closing;
+    if (!m_started)
+        return closing;
+    if (m_rowOpen)
+        closing += "/>";
+    if (!m_section.empty())
+        closing += m_sectionHasChildren ? "</" + m_section + ">" : std::string("/>");
+    closing += m_rootHasChildren ? "</" + std::string(RootName) + ">" : std::string("/>");
+    return closing;
 }
 
 void ExchangeDocument::save(const std::filesystem::path& path) const
 {
     try {
         platform::writeFileAtomically(path, [this](platform::FileSink& sink) {
-            OutputWriter writer([&sink](std::string_view text) { sink.write(text.data(), text.size()); });
-            saveTo(m_document, writer);
+            m_text.forEachPiece([&sink](const char* data, std::size_t size) { sink.write(data, size); });
+            const std::string closing = closingText();
+            sink.write(closing.data(), closing.size());
         });
     } catch (const platform::FileWriteError& failure) {
         throw saveFailure(failure);
+    } catch (const std::bad_alloc&) {
+        failOutOfMemory();
     }
 }
 
 std::string ExchangeDocument::toString() const
 {
-    std::string text;
-    OutputWriter writer([&text](std::string_view chunk) { text.append(chunk); });
-    saveTo(m_document, writer);
-    return text;
+    try {
+        return m_text.toString() + closingText();
+    } catch (const std::bad_alloc&) {
+        failOutOfMemory();
+    }
 }
 
 } // namespace exporter

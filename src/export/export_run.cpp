@@ -2,11 +2,13 @@
 
 #include "export/messages.h"
 #include "export/xml_text.h"
+#include "platform/codepage_table.h"
 #include "platform/paths.h"
 #include "platform/user_error.h"
 
 #include <fmt/format.h>
 #include <span>
+#include <vector>
 
 namespace exporter {
 
@@ -24,7 +26,7 @@ enum class Source
 
 struct AttributeMapping
 {
-    const char* attribute;
+    std::string_view attribute;
     const char* field;
     Source source;
 };
@@ -115,16 +117,24 @@ const SectionLayout Sections[SectionCount] = {
 constexpr int HostArgumentCount = 2;
 
 // A table value that XML cannot carry fails here, where the table, the row and the field are known.
-void requireXmlText(const TableComponent& table, const char* field, int tableRow, std::string_view text)
+[[noreturn]] void failFieldText(
+    const TableComponent& table, const char* field, int tableRow, const XmlTextProblem& problem)
 {
-    const auto problem = findXmlTextProblem(text);
-    if (!problem)
-        return;
-    if (problem->kind == XmlTextProblem::Kind::InvalidUtf8)
+    if (problem.kind == XmlTextProblem::Kind::InvalidUtf8)
         throw platform::UserError(
             fmt::format(fmt::runtime(messages::FieldInvalidUtf8), table.name(), field, tableRow, table.tableName()));
     throw platform::UserError(fmt::format(fmt::runtime(messages::FieldInvalidCharacter), table.name(), field, tableRow,
-        table.tableName(), static_cast<std::uint32_t>(problem->character)));
+        table.tableName(), static_cast<std::uint32_t>(problem.character)));
+}
+
+// Whether a field's text is exactly "*".
+bool isStar(const timetable::TextPiece& text, std::string& scratch)
+{
+    if (text.codePage == nullptr || platform::CodePageTable::isAscii(text.bytes))
+        return text.bytes == "*";
+    scratch.clear();
+    text.codePage->appendUtf8(text.bytes, scratch);
+    return scratch == "*";
 }
 
 // Writes one section; answers the number of row elements written.
@@ -137,6 +147,17 @@ int writeSection(
     table.open();
     table.first();
 
+    // Each field is looked up by its name when a row first needs it, and kept: the fields of an open
+    // table do not change. (A table without rows is never asked for them.)
+    std::vector<timetable::Field*> fields(layout.attributes.size(), nullptr);
+    timetable::Field* abrev = nullptr;
+    auto field = [&table](timetable::Field*& slot, const char* name) -> timetable::Field& {
+        if (slot == nullptr)
+            slot = &table.fieldByName(name);
+        return *slot;
+    };
+    std::string scratch;
+
     std::int32_t rowCounter = 0;
     int tableRow = 0; // position among all rows of the table, for messages
     int written = 0;
@@ -144,25 +165,26 @@ int writeSection(
         ++tableRow;
         // Only an ABREV of exactly "*" marks a placeholder; the table layer has already dropped the
         // blanks that fill the column, while " *" or "a*" are real abbreviations.
-        if (layout.leavesOutStarRows && table.fieldByName("ABREV").asString() == "*") {
+        if (layout.leavesOutStarRows && isStar(field(abrev, "ABREV").text(scratch), scratch)) {
             table.next();
             continue;
         }
         ++rowCounter;
         auto row = document.addRow(layout.row);
-        for (const auto& mapping : layout.attributes) {
+        for (std::size_t i = 0; i < layout.attributes.size(); ++i) {
+            const AttributeMapping& mapping = layout.attributes[i];
             switch (mapping.source) {
             case Source::RowNumber:
                 row.set(mapping.attribute, rowCounter);
                 break;
             case Source::Text: {
-                const auto text = table.fieldByName(mapping.field).asString();
-                requireXmlText(table, mapping.field, tableRow, text);
-                row.set(mapping.attribute, text);
+                const auto text = field(fields[i], mapping.field).text(scratch);
+                if (const auto problem = row.trySet(mapping.attribute, text))
+                    failFieldText(table, mapping.field, tableRow, *problem);
                 break;
             }
             case Source::Integer:
-                row.set(mapping.attribute, table.fieldByName(mapping.field).asInteger());
+                row.set(mapping.attribute, field(fields[i], mapping.field).asInteger());
                 break;
             }
         }

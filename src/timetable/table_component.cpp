@@ -1,5 +1,7 @@
 #include "timetable/table_component.h"
 
+#include "platform/codepage.h"
+#include "platform/codepage_table.h"
 #include "platform/paths.h"
 #include "platform/regional.h"
 #include "platform/text.h"
@@ -8,6 +10,7 @@
 #include "timetable/value_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <fmt/format.h>
 
@@ -75,17 +78,62 @@ Field::Field(TableComponent& table, std::size_t column, std::string name, dbase:
 
 dbase::Value Field::value() const
 {
-    return m_table->currentValue(m_column);
+    return dbase::toValue(m_table->currentView(m_column));
 }
 
 bool Field::isBlank() const
 {
-    return dbase::isBlank(value());
+    return std::holds_alternative<std::monostate>(m_table->currentView(m_column));
 }
 
 std::string Field::asString() const
 {
-    return valueText(value(), m_kind, platform::regionalSettings());
+    std::string scratch;
+    const TextPiece piece = text(scratch);
+    if (piece.codePage == nullptr)
+        return std::string(piece.bytes);
+    std::string converted;
+    piece.codePage->appendUtf8(piece.bytes, converted);
+    return converted;
+}
+
+TextPiece Field::text(std::string& scratch) const
+{
+    const dbase::ValueView view = m_table->currentView(m_column);
+    if (std::holds_alternative<std::monostate>(view))
+        return {};
+    if (const auto* raw = std::get_if<dbase::RawText>(&view)) {
+        if (raw->codePage == 0)
+            return {raw->bytes};
+        if (raw->codePage != m_codePage) {
+            m_codePageTable = platform::CodePageTable::forCodePage(raw->codePage);
+            m_codePage = raw->codePage;
+        }
+        if (m_codePageTable != nullptr)
+            return {raw->bytes, m_codePageTable};
+        scratch = platform::toUtf8(raw->bytes, raw->codePage);
+        return {scratch};
+    }
+    if (const auto* number = std::get_if<double>(&view)) {
+        const auto separator = decimalSeparator(platform::regionalSettings());
+        if (separator.size() <= 4) {
+            char digits[FloatTextCapacity + 4];
+            scratch.assign(digits, formatFloatTo(*number, separator, digits));
+        } else {
+            scratch = formatFloat(*number, separator);
+        }
+        return {scratch};
+    }
+    if (const auto* number = std::get_if<std::int32_t>(&view)) {
+        char digits[16];
+        scratch.assign(digits, std::to_chars(digits, digits + sizeof digits, *number).ptr);
+        return {scratch};
+    }
+    if (const auto* flag = std::get_if<bool>(&view))
+        return {*flag ? std::string_view("Verdadero") : std::string_view("Falso")};
+    // Decimals, dates and times.
+    scratch = valueText(dbase::toValue(view), m_kind, platform::regionalSettings());
+    return {scratch};
 }
 
 std::int32_t Field::asInteger() const
@@ -271,12 +319,12 @@ Field& TableComponent::fieldByName(std::string_view fieldName)
     raiseNamed(m_name, fmt::format(fmt::runtime(messages::FieldNotFound), fieldName));
 }
 
-dbase::Value TableComponent::currentValue(std::size_t column) const
+dbase::ValueView TableComponent::currentView(std::size_t column) const
 {
     if (!active() || !m_hasRow)
         return std::monostate {};
     try {
-        return m_engineTable->value(column);
+        return m_engineTable->view(column);
     } catch (const dbase::Error& e) {
         throw platform::UserError(engineFailureText(e));
     }

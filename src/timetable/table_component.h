@@ -10,7 +10,19 @@
 #include <string_view>
 #include <vector>
 
+namespace platform {
+class CodePageTable;
+}
+
 namespace timetable {
+
+// A value's text as a field hands it on without copying it: UTF-8 bytes, or bytes of a single-byte
+// code page with that code page's table, the text then being the bytes converted through the table.
+struct TextPiece
+{
+    std::string_view bytes;
+    const platform::CodePageTable* codePage = nullptr; // nullptr: the bytes are UTF-8
+};
 
 enum class TableType
 {
@@ -34,6 +46,10 @@ public:
     bool isBlank() const;
     // The value as text; never fails for any kind (blank gives "").
     std::string asString() const;
+    // The text of asString() without a copy where the value allows: the bytes point into the table's
+    // read buffers, into a literal, or into scratch, and stay valid until the table reads anything
+    // else or scratch changes. Numbers, dates and other converted texts are written to scratch.
+    TextPiece text(std::string& scratch) const;
     // The value as a 32-bit integer; throws platform::UserError when it cannot be read as one.
     std::int32_t asInteger() const;
 
@@ -42,6 +58,9 @@ private:
     std::size_t m_column;
     std::string m_name;
     dbase::FieldKind m_kind;
+    // The table of the code page last met in this field's text (a table has one code page).
+    mutable int m_codePage = 0;
+    mutable const platform::CodePageTable* m_codePageTable = nullptr;
 };
 
 // A table of the timetable database, with its file name, type, directory and open state.
@@ -86,7 +105,7 @@ public:
 
 private:
     friend class Field;
-    dbase::Value currentValue(std::size_t column) const;
+    dbase::ValueView currentView(std::size_t column) const;
     void requireOpen() const;
 
     std::string m_name;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fmt/format.h>
 #include <type_traits>
 
@@ -126,11 +127,11 @@ template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
 } // namespace
 
-std::string decimalSeparator(const platform::RegionalSettings& settings)
+std::string_view decimalSeparator(const platform::RegionalSettings& settings)
 {
     if (!settings.decimalSeparator || settings.decimalSeparator->empty())
         return ".";
-    const std::string& text = *settings.decimalSeparator;
+    const std::string_view text = *settings.decimalSeparator;
     // The first character, with the continuation bytes of a UTF-8 sequence.
     std::size_t length = 1;
     while (length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
@@ -138,30 +139,46 @@ std::string decimalSeparator(const platform::RegionalSettings& settings)
     return text.substr(0, length);
 }
 
-std::string formatFloat(double value, std::string_view decimalSeparator)
+std::size_t formatFloatTo(double value, std::string_view decimalSeparator, char* out)
 {
-    if (std::isnan(value))
-        return "NAN";
-    if (std::isinf(value))
-        return value < 0 ? "-INF" : "INF";
-    if (value == 0)
-        return "0";
+    char* p = out;
+    auto put = [&p](std::string_view text) {
+        std::memcpy(p, text.data(), text.size());
+        p += text.size();
+    };
+    if (std::isnan(value)) {
+        put("NAN");
+        return 3;
+    }
+    if (std::isinf(value)) {
+        put(value < 0 ? "-INF" : "INF");
+        return static_cast<std::size_t>(p - out);
+    }
+    if (value == 0) {
+        *p = '0';
+        return 1;
+    }
+    const double magnitude = std::fabs(value);
+    // A whole number below ten to the power 15 has at most 15 digits, all significant or trailing
+    // zeros of its integer part: its text is its decimal digits.
+    if (magnitude < 1e15 && magnitude == std::floor(magnitude))
+        return static_cast<std::size_t>(std::to_chars(out, out + 24, static_cast<long long>(value)).ptr - out);
 
     // 18 significant digits, correctly rounded: d.ddddddddddddddddde[+-]x
     char buffer[64];
-    const auto converted
-        = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 17);
-    std::string digits;
-    const char* p = buffer;
-    for (; p < converted.ptr && *p != 'e'; ++p) {
-        if (*p != '.')
-            digits += *p;
+    const auto converted = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 17);
+    char digits[20];
+    int count = 0;
+    const char* q = buffer;
+    for (; q < converted.ptr && *q != 'e'; ++q) {
+        if (*q != '.')
+            digits[count++] = *q;
     }
     int exponent = 0;
-    ++p; // 'e'
-    const bool negativeExponent = *p == '-';
-    ++p; // sign
-    std::from_chars(p, converted.ptr, exponent);
+    ++q; // 'e'
+    const bool negativeExponent = *q == '-';
+    ++q; // sign
+    std::from_chars(q, converted.ptr, exponent);
     if (negativeExponent)
         exponent = -exponent;
     // The magnitude is 0.d1d2... times ten to the power e.
@@ -169,46 +186,56 @@ std::string formatFloat(double value, std::string_view decimalSeparator)
 
     // Round to 15 significant digits by the 16th.
     const bool roundUp = digits[15] >= '5';
-    digits.resize(15);
+    count = 15;
     if (roundUp) {
         int i = 14;
-        while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9')
-            digits[static_cast<std::size_t>(i--)] = '0';
+        while (i >= 0 && digits[i] == '9')
+            digits[i--] = '0';
         if (i < 0) {
-            digits = "1" + std::string(14, '0');
+            digits[0] = '1';
             ++e;
         } else {
-            ++digits[static_cast<std::size_t>(i)];
+            ++digits[i];
         }
     }
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-    const int k = static_cast<int>(digits.size());
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    const std::string_view d(digits, static_cast<std::size_t>(count));
 
-    std::string text = value < 0 ? "-" : "";
+    if (value < 0)
+        *p++ = '-';
     if (e >= -3 && e <= 15) {
         if (e <= 0) {
-            text += '0';
-            text += decimalSeparator;
-            text.append(static_cast<std::size_t>(-e), '0');
-            text += digits;
-        } else if (k <= e) {
-            text += digits;
-            text.append(static_cast<std::size_t>(e - k), '0');
+            *p++ = '0';
+            put(decimalSeparator);
+            std::memset(p, '0', static_cast<std::size_t>(-e));
+            p += -e;
+            put(d);
+        } else if (count <= e) {
+            put(d);
+            std::memset(p, '0', static_cast<std::size_t>(e - count));
+            p += e - count;
         } else {
-            text += digits.substr(0, static_cast<std::size_t>(e));
-            text += decimalSeparator;
-            text += digits.substr(static_cast<std::size_t>(e));
+            put(d.substr(0, static_cast<std::size_t>(e)));
+            put(decimalSeparator);
+            put(d.substr(static_cast<std::size_t>(e)));
         }
     } else {
-        text += digits[0];
-        if (k > 1) {
-            text += decimalSeparator;
-            text += digits.substr(1);
+        *p++ = d[0];
+        if (count > 1) {
+            put(decimalSeparator);
+            put(d.substr(1));
         }
-        text += 'E';
-        text += std::to_string(e - 1);
+        *p++ = 'E';
+        p = std::to_chars(p, p + 8, e - 1).ptr;
     }
+    return static_cast<std::size_t>(p - out);
+}
+
+std::string formatFloat(double value, std::string_view decimalSeparator)
+{
+    std::string text(FloatTextCapacity + 2 * decimalSeparator.size(), '\0');
+    text.resize(formatFloatTo(value, decimalSeparator, text.data()));
     return text;
 }
 

@@ -11,12 +11,20 @@
 namespace timetable {
 
 // The decimal separator in force: the first character of the setting, or "." when there is none.
-std::string decimalSeparator(const platform::RegionalSettings& settings);
+// The text belongs to the settings and changes with them.
+std::string_view decimalSeparator(const platform::RegionalSettings& settings);
 
 // General format with at most 15 significant digits: fixed notation for exponents -3..15 after
 // rounding, else d.dddE-n; "0" for zero of either sign; never a thousands separator. A value that is
 // not finite gives "NAN", "INF" or "-INF".
 std::string formatFloat(double value, std::string_view decimalSeparator);
+
+// Room enough for any text of formatFloatTo, the decimal separator aside.
+inline constexpr std::size_t FloatTextCapacity = 32;
+
+// Writes formatFloat's text to out, which has room for FloatTextCapacity bytes and the decimal
+// separator, and answers its length.
+std::size_t formatFloatTo(double value, std::string_view decimalSeparator, char* out);
 
 // Fixed notation with at most four decimals, trailing zeros dropped.
 std::string formatDecimal(dbase::Decimal value, std::string_view decimalSeparator);

@@ -48,7 +48,7 @@ class NumericText : public ::testing::TestWithParam<NumericCase>
 
 TEST_P(NumericText, readsAsNumberOrBlank)
 {
-    const Value v = decodeNumeric(GetParam().raw, context());
+    const Value v = toValue(decodeNumeric(GetParam().raw, context()));
     if (!GetParam().expected) {
         EXPECT_TRUE(isBlank(v));
     } else {
@@ -62,7 +62,9 @@ INSTANTIATE_TEST_SUITE_P(Numbers, NumericText,
         NumericCase {"     1,5", 1.5}, NumericCase {"   1.E+3", 1000.0}, NumericCase {"   1e-2 ", 0.01},
         NumericCase {"      .5", 0.5}, NumericCase {"      5.", 5.0}, NumericCase {"  -0    ", 0.0},
         NumericCase {"25", 25.0}, NumericCase {std::string("12\0gar", 6), 12.0},
-        NumericCase {"1234567890123456789", 1234567890123456789.0}));
+        NumericCase {"1234567890123456789", 1234567890123456789.0}, NumericCase {"007", 7.0},
+        NumericCase {"123456789012345", 123456789012345.0}, NumericCase {"-999999999999999", -999999999999999.0},
+        NumericCase {"1234567890123456", 1234567890123456.0}, NumericCase {"+0", 0.0}));
 
 INSTANTIATE_TEST_SUITE_P(Blank, NumericText,
     ::testing::Values(NumericCase {"", std::nullopt}, NumericCase {"     ", std::nullopt},
@@ -92,7 +94,7 @@ class LogicalByte : public ::testing::TestWithParam<LogicalCase>
 
 TEST_P(LogicalByte, readsAsTruthOrBlank)
 {
-    const Value v = decodeLogical(std::string(1, GetParam().raw), context());
+    const Value v = toValue(decodeLogical(std::string(1, GetParam().raw), context()));
     if (!GetParam().expected)
         EXPECT_TRUE(isBlank(v));
     else
@@ -124,7 +126,7 @@ class DateText : public ::testing::TestWithParam<DateCase>
 
 TEST_P(DateText, readsAsDateOrBlank)
 {
-    const Value v = decodeDate(GetParam().raw, context());
+    const Value v = toValue(decodeDate(GetParam().raw, context()));
     if (!GetParam().expected)
         EXPECT_TRUE(isBlank(v));
     else
@@ -134,14 +136,17 @@ TEST_P(DateText, readsAsDateOrBlank)
 INSTANTIATE_TEST_SUITE_P(Valid, DateText,
     ::testing::Values(DateCase {"20240517", Date {2024, 5, 17}}, DateCase {"20240229", Date {2024, 2, 29}},
         DateCase {"20000229", Date {2000, 2, 29}}, DateCase {"19991231", Date {1999, 12, 31}},
-        DateCase {"00010101", Date {1, 1, 1}}));
+        DateCase {"00010101", Date {1, 1, 1}}, DateCase {"20180101  ", Date {2018, 1, 1}},
+        DateCase {std::string("20180101\0 \0", 11), Date {2018, 1, 1}}));
 
 INSTANTIATE_TEST_SUITE_P(Blank, DateText,
     ::testing::Values(DateCase {"        ", std::nullopt}, DateCase {"00000000", std::nullopt},
         DateCase {"0000    ", std::nullopt}, DateCase {std::string(8, '\0'), std::nullopt},
         DateCase {"20241301", std::nullopt}, DateCase {"20240100", std::nullopt}, DateCase {"20230229", std::nullopt},
         DateCase {"19000229", std::nullopt}, DateCase {"20240431", std::nullopt}, DateCase {"2024 517", std::nullopt},
-        DateCase {"2024-5-1", std::nullopt}, DateCase {"00000101", std::nullopt}));
+        DateCase {"2024-5-1", std::nullopt}, DateCase {"00000101", std::nullopt}, DateCase {"20180101 x", std::nullopt},
+        DateCase {"2018010100", std::nullopt}, DateCase {"          ", std::nullopt},
+        DateCase {"20181301  ", std::nullopt}, DateCase {"2018010", std::nullopt}));
 
 // ---- C
 
@@ -163,7 +168,7 @@ class CharacterText : public ::testing::TestWithParam<CharacterCase>
 
 TEST_P(CharacterText, losesTrailingFillOnly)
 {
-    const Value v = decodeCharacter(GetParam().raw, context(GetParam().codePage));
+    const Value v = toValue(decodeCharacter(GetParam().raw, context(GetParam().codePage)));
     if (!GetParam().expected)
         EXPECT_TRUE(isBlank(v));
     else
@@ -188,15 +193,15 @@ INSTANTIATE_TEST_SUITE_P(All, CharacterText,
 
 TEST(CharacterText, binaryColumnKeepsItsBytes)
 {
-    EXPECT_EQ(decodeCharacter("\xD1\xA5  ", context(1252, false)), Value(std::string("\xD1\xA5")));
+    EXPECT_EQ(toValue(decodeCharacter("\xD1\xA5  ", context(1252, false))), Value(std::string("\xD1\xA5")));
 }
 
 TEST(VarChar, keepsTrailingBlanksAndEmptyIsBlank)
 {
-    EXPECT_EQ(decodeVarChar("ab  ", context()), Value(std::string("ab  ")));
-    EXPECT_TRUE(isBlank(decodeVarChar("", context())));
-    EXPECT_EQ(decodeVarBinary(std::string("\0\xFF", 2), context()), Value(std::string("\0\xFF", 2)));
-    EXPECT_TRUE(isBlank(decodeVarBinary("", context())));
+    EXPECT_EQ(toValue(decodeVarChar("ab  ", context())), Value(std::string("ab  ")));
+    EXPECT_TRUE(isBlank(toValue(decodeVarChar("", context()))));
+    EXPECT_EQ(toValue(decodeVarBinary(std::string("\0\xFF", 2), context())), Value(std::string("\0\xFF", 2)));
+    EXPECT_TRUE(isBlank(toValue(decodeVarBinary("", context()))));
 }
 
 // ---- binary numbers
@@ -220,7 +225,7 @@ class BinaryValue : public ::testing::TestWithParam<BinaryCase>
 
 TEST_P(BinaryValue, decodes)
 {
-    EXPECT_EQ(GetParam().decode(GetParam().raw, context()), GetParam().expected);
+    EXPECT_EQ(toValue(GetParam().decode(GetParam().raw, context())), GetParam().expected);
 }
 
 std::string orderedDouble(double value)
@@ -343,15 +348,18 @@ INSTANTIATE_TEST_SUITE_P(All, TypeTable,
         TypeCase {Format::VisualFoxPro, 'Q', 10, FieldKind::Blob},
         TypeCase {Format::VisualFoxPro, 'W', 4, FieldKind::Blob}, TypeCase {Format::FoxPro, 'G', 10, FieldKind::Blob},
         TypeCase {Format::DBase3, 'L', 1, FieldKind::Logical}, TypeCase {Format::DBase3, 'D', 8, FieldKind::Date},
-        TypeCase {Format::DBase3, 'D', 4, std::nullopt}, TypeCase {Format::DBase3, 'L', 2, std::nullopt},
-        TypeCase {Format::DBase3, 'V', 10, std::nullopt}, TypeCase {Format::DBase3, '7', 4, std::nullopt},
-        TypeCase {Format::VisualFoxPro, 'X', 10, std::nullopt}, TypeCase {Format::DBase3, '+', 4, std::nullopt}));
+        TypeCase {Format::DBase3, 'D', 4, std::nullopt}, TypeCase {Format::DBase3, 'D', 7, std::nullopt},
+        TypeCase {Format::DBase3, 'D', 10, FieldKind::Date}, TypeCase {Format::VisualFoxPro, 'D', 12, FieldKind::Date},
+        TypeCase {Format::DBase3, 'L', 2, std::nullopt}, TypeCase {Format::DBase3, 'V', 10, std::nullopt},
+        TypeCase {Format::DBase3, '7', 4, std::nullopt}, TypeCase {Format::VisualFoxPro, 'X', 10, std::nullopt},
+        TypeCase {Format::DBase3, '+', 4, std::nullopt}));
 
 TEST(TypeTable, integerByteOrderFollowsTheFamily)
 {
     const std::string raw = bytes({0x80, 0, 0, 1});
-    EXPECT_EQ(fieldTypeFor(Format::DBase7, 'I', 4)->decode(raw, context()), Value(std::int32_t {1}));
-    EXPECT_EQ(fieldTypeFor(Format::VisualFoxPro, 'I', 4)->decode(raw, context()), Value(std::int32_t {0x01000080}));
+    EXPECT_EQ(toValue(fieldTypeFor(Format::DBase7, 'I', 4)->decode(raw, context())), Value(std::int32_t {1}));
+    EXPECT_EQ(
+        toValue(fieldTypeFor(Format::VisualFoxPro, 'I', 4)->decode(raw, context())), Value(std::int32_t {0x01000080}));
 }
 
 } // namespace

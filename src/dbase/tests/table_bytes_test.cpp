@@ -1,8 +1,10 @@
 // Tables built byte by byte: the layouts no free writer makes, and broken files.
 
 #include "dbase/error.h"
+#include "dbase/memo_file.h"
 #include "dbase/messages.h"
 #include "dbase/table.h"
+#include "dbase/table_layout.h"
 #include "dbf_builder.h"
 #include "platform/codepage.h"
 
@@ -191,6 +193,8 @@ TEST_F(TableBytes, readsVisualFoxProVarcharWithNullFlags)
             .record(padded("hola", 9, '\0') + '\x04' + padded("\x01\x02", 5, '\0') + '\x02' + "Soria" + '\x05')
             .record("abcdefghij" + std::string(6, '\xFF') + "\xC1vila" + '\x00')
             .record(padded("xx", 9, '\0') + '\x02' + std::string(6, '\0') + "Leon " + '\x0E')
+            // Damaged: a length byte as large as the column, which leaves no room for itself.
+            .record(padded("diez", 9, '\0') + '\x0A' + "\x01\x02\x03\x04\x05\x06" + "Soria" + '\x05')
             .build());
     auto table = open("VARIOS.DBF");
     EXPECT_EQ(table->format(), Format::VisualFoxPro);
@@ -198,7 +202,7 @@ TEST_F(TableBytes, readsVisualFoxProVarcharWithNullFlags)
     EXPECT_EQ(table->columns()[0].kind, FieldKind::Character);
     EXPECT_EQ(table->columns()[1].kind, FieldKind::Blob);
     const auto rows = readAll(*table);
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][0], text("hola"));
     EXPECT_EQ(rows[0][1], text("\x01\x02"));
     EXPECT_EQ(rows[0][2], text("Soria"));
@@ -209,6 +213,28 @@ TEST_F(TableBytes, readsVisualFoxProVarcharWithNullFlags)
     EXPECT_TRUE(isBlank(rows[2][0]));
     EXPECT_TRUE(isBlank(rows[2][1]));
     EXPECT_TRUE(isBlank(rows[2][2]));
+    // A length byte beyond the data gives the data bytes only, never the length byte itself.
+    EXPECT_EQ(rows[3][0], text(std::string("diez\0\0\0\0\0", 9)));
+    EXPECT_EQ(rows[3][1], text("\x01\x02\x03\x04\x05"));
+
+    // Damaged: nine nullable columns need two bytes of flags; the one byte there holds the first
+    // eight, and the byte after it (past the column) must not be taken for the ninth bit.
+    DbfBuilder shortFlags(0x30);
+    shortFlags.languageDriver(0x03);
+    for (char name = 'A'; name <= 'I'; ++name)
+        shortFlags.column(std::string(1, name), 'C', 1, 0, 0x02);
+    shortFlags.column("_NullFlags", '0', 1, 0, 0x05)
+        .recordLength(12)
+        .afterTerminator(std::string(263, '\0'))
+        .record("abcdefghi" + std::string("\x00\xFF", 2))
+        .record("abcdefghi" + std::string("\xFF\xFF", 2));
+    m_dir.write("CORTOS.DBF", shortFlags.build());
+    const auto flagged = readAll(*open("CORTOS.DBF"));
+    ASSERT_EQ(flagged.size(), 2u);
+    EXPECT_EQ(flagged[0][0], text("a"));
+    EXPECT_EQ(flagged[0][8], text("i"));
+    EXPECT_TRUE(isBlank(flagged[1][7]));
+    EXPECT_EQ(flagged[1][8], text("i"));
 }
 
 TEST_F(TableBytes, missingTerminatorAndPaddingAfterIt)
@@ -321,32 +347,64 @@ TEST_F(TableBytes, columnNamesAreConvertedFromTheTableCodePage)
 
 // ---- rows
 
-TEST_F(TableBytes, recordCountAboveTheFileReadsTheRecordsPresent)
+TEST_F(TableBytes, recordsPastTheAnnouncedCountAreLeftAlone)
 {
-    m_dir.write("MAS.DBF", DbfBuilder(0x03).column("A", 'C', 2).record("aa").record("bb").recordCount(10).build());
-    EXPECT_EQ(readAll(*open("MAS.DBF")).size(), 2u);
+    // Writers update the count last: a record after it is not yet part of the table.
     m_dir.write("MENOS.DBF", DbfBuilder(0x03).column("A", 'C', 2).record("aa").record("bb").recordCount(1).build());
-    EXPECT_EQ(readAll(*open("MENOS.DBF")).size(), 1u);
-}
-
-TEST_F(TableBytes, truncatedFileIgnoresThePartialRecord)
-{
-    std::string bytes
-        = DbfBuilder(0x03).column("A", 'C', 6).record("uno").record("dos").record("tres").trailer("").build();
-    bytes.resize(bytes.size() - 3);
-    m_dir.write("CORTO.DBF", bytes);
-    const auto rows = readAll(*open("CORTO.DBF"));
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1][0], text("dos"));
-}
-
-TEST_F(TableBytes, endOfFileMarkAtARecordStartEndsTheTable)
-{
-    m_dir.write(
-        "FIN.DBF", DbfBuilder(0x03).column("A", 'C', 3).record("uno").record("xyz", '\x1A').record("tre").build());
-    const auto rows = readAll(*open("FIN.DBF"));
+    const auto rows = readAll(*open("MENOS.DBF"));
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0][0], text("uno"));
+    EXPECT_EQ(rows[0][0], text("aa"));
+}
+
+// Tables that hold fewer rows than their header announces fail, at open or at the row where the
+// end-of-file mark stands, naming the file; the rows before the mark are read.
+TEST_F(TableBytes, tablesCutShortFailWithTheCounts)
+{
+    struct CutCase
+    {
+        const char* name;
+        std::string bytes;
+        std::size_t rowsBeforeTheFailure; // npos: opening fails
+        const char* message;
+    };
+    auto three = [] { return DbfBuilder(0x03).column("A", 'C', 6).record("uno").record("dos").record("tres"); };
+    std::string partial = three().trailer("").build();
+    partial.resize(partial.size() - 3);
+    const CutCase cases[] = {
+        {"countAboveTheRecords", three().recordCount(10).build(), std::string::npos,
+            "La tabla está incompleta: la cabecera anuncia 10 filas y el archivo contiene 3 filas"},
+        {"countOfAllOnes", three().recordCount(0xFFFFFFFFu).build(), std::string::npos,
+            "La tabla está incompleta: la cabecera anuncia 4294967295 filas y el archivo contiene 3 filas"},
+        {"lastRecordCutShort", partial, std::string::npos,
+            "La tabla está incompleta: la cabecera anuncia 3 filas y el archivo contiene 2 filas"},
+        {"oneRowAnnouncedNoneThere", DbfBuilder(0x03).column("A", 'C', 6).recordCount(1).build(), std::string::npos,
+            "La tabla está incompleta: la cabecera anuncia 1 fila y el archivo contiene 0 filas"},
+        {"endMarkAtARecordStart",
+            DbfBuilder(0x03).column("A", 'C', 3).record("uno").record("xyz", '\x1A').record("tre").build(), 1,
+            "La tabla está incompleta: la cabecera anuncia 3 filas y el archivo contiene 1 fila"},
+        {"endMarkAtTheFirstRecord", DbfBuilder(0x03).column("A", 'C', 3).record("uno", '\x1A').build(), 0,
+            "La tabla está incompleta: la cabecera anuncia 1 fila y el archivo contiene 0 filas"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_dir.write("CORTA.DBF", c.bytes);
+        if (c.rowsBeforeTheFailure == std::string::npos) {
+            expectError(openError("CORTA.DBF"), TableTruncated, c.message, pathOf("CORTA.DBF"));
+            continue;
+        }
+        auto table = open("CORTA.DBF");
+        for (int pass = 0; pass < 2; ++pass) {
+            table->rewind();
+            for (std::size_t row = 0; row < c.rowsBeforeTheFailure; ++row)
+                ASSERT_TRUE(table->fetchNext());
+            try {
+                table->fetchNext();
+                ADD_FAILURE() << "the cut table was read to its end";
+            } catch (const Error& error) {
+                expectError(error, TableTruncated, c.message, pathOf("CORTA.DBF"));
+            }
+        }
+    }
 }
 
 TEST_F(TableBytes, emptyTableHasNoRow)
@@ -417,6 +475,60 @@ TEST_F(TableBytes, readsTablesLargerThanOneReadBlock)
     }
 }
 
+// Around the edges of the read blocks: the last record of a block, the first of the next, deleted
+// records on both sides of an edge, a table that ends with a block, and the last live row, which stays
+// the current one after the end even when deleted records after it filled a new block.
+TEST_F(TableBytes, readBlockEdgesGiveEveryRowOnce)
+{
+    constexpr unsigned RecordLength = 1000;
+    constexpr std::uint64_t PerBlock = detail::kReadBlockBytes / RecordLength;
+    struct EdgeCase
+    {
+        const char* name;
+        std::uint64_t count;
+        std::vector<std::uint64_t> deleted;
+        std::uint64_t deletedFrom = UINT64_MAX; // and every row from here on
+    };
+    const EdgeCase cases[] = {
+        {"twoBlocksAndABit", 2 * PerBlock + 5, {}},
+        {"endsWithABlock", 2 * PerBlock, {}},
+        {"oneMoreThanABlock", PerBlock + 1, {}},
+        {"deletedAcrossAnEdge", 2 * PerBlock + 5, {PerBlock - 2, PerBlock - 1, PerBlock, PerBlock + 1}},
+        // The last live row is the last but one of block 1; a whole block of deleted rows follows it.
+        {"deletedAfterTheLastLiveRow", 3 * PerBlock, {}, 2 * PerBlock - 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DbfBuilder builder(0x03);
+        builder.column("N", 'N', 10).column("RELLENO", 'C', RecordLength - 11);
+        std::vector<std::uint64_t> live;
+        for (std::uint64_t i = 0; i < c.count; ++i) {
+            const bool deleted
+                = std::find(c.deleted.begin(), c.deleted.end(), i) != c.deleted.end() || i >= c.deletedFrom;
+            builder.record(
+                rightAligned(std::to_string(i), 10) + std::string(RecordLength - 11, 'x'), deleted ? '*' : ' ');
+            if (!deleted)
+                live.push_back(i);
+        }
+        // A record past the announced count, which is not read.
+        builder.record(rightAligned("999999", 10) + std::string(RecordLength - 11, 'y'))
+            .recordCount(static_cast<std::uint32_t>(c.count));
+        m_dir.write("BORDES.DBF", builder.build());
+        auto table = open("BORDES.DBF");
+        for (int pass = 0; pass < 2; ++pass) {
+            table->rewind();
+            std::size_t seen = 0;
+            while (table->fetchNext()) {
+                ASSERT_LT(seen, live.size());
+                ASSERT_EQ(table->value(0), Value(static_cast<double>(live[seen])));
+                ++seen;
+            }
+            EXPECT_EQ(seen, live.size());
+            EXPECT_EQ(table->value(0), Value(static_cast<double>(live.back())));
+        }
+    }
+}
+
 // ---- memo files
 
 TEST_F(TableBytes, missingMemoFileFailsAtOpen)
@@ -439,6 +551,59 @@ TEST_F(TableBytes, dbtFileHoldingFoxProDataIsReadAsFoxPro)
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][2], text("uno"));
     EXPECT_EQ(rows[1][2], text("dos"));
+}
+
+// Memos are read through a window of the memo file: memos longer than it, and memos that begin in
+// one window and end in the next, come out whole in each of the three memo layouts.
+TEST_F(TableBytes, memosAcrossAndBeyondTheReadWindowComeOutWhole)
+{
+    constexpr std::size_t Window = detail::MemoFile::WindowBytes;
+    const std::size_t lengths[] = {Window - 600, 700, 3, 2 * Window + 5, 400, 1, Window, 513};
+    std::vector<std::string> memos;
+    for (std::size_t i = 0; i < std::size(lengths); ++i) {
+        std::string memo(lengths[i], '\0');
+        for (std::size_t k = 0; k < memo.size(); ++k)
+            memo[k] = k % 97 == 5 ? '\xA4' : static_cast<char>('a' + (i + k) % 26); // \xA4: ñ in code page 850
+        memos.push_back(memo);
+    }
+    struct Layout
+    {
+        const char* name;
+        std::uint8_t version;
+        const char* memoFile;
+        std::string bytes;
+        std::uint64_t firstBlock;
+        std::size_t blockSize;
+        std::size_t overhead; // bytes each memo takes besides its text
+    };
+    std::vector<std::pair<std::uint32_t, std::string>> fptMemos;
+    for (const auto& memo : memos)
+        fptMemos.emplace_back(1, memo);
+    const Layout layouts[] = {
+        {"dBase III", 0x83, "NOTAS.DBT", dbt3(memos), 1, 512, 2},
+        {"dBase IV", 0x8B, "NOTAS.DBT", dbt4(memos), 1, 512, 8},
+        {"FoxPro", 0xF5, "NOTAS.FPT", fpt(fptMemos), 8, 64, 8},
+    };
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        DbfBuilder table(layout.version);
+        table.languageDriver(0x02).column("NOTA", 'M', 10);
+        std::uint64_t block = layout.firstBlock;
+        for (const auto& memo : memos) {
+            table.record(rightAligned(std::to_string(block), 10));
+            block += (memo.size() + layout.overhead + layout.blockSize - 1) / layout.blockSize;
+        }
+        m_dir.write("NOTAS.DBF", table.build());
+        m_dir.write(layout.memoFile, layout.bytes);
+        auto opened = open("NOTAS.DBF");
+        for (int pass = 0; pass < 2; ++pass) {
+            const auto rows = readAll(*opened);
+            ASSERT_EQ(rows.size(), memos.size());
+            for (std::size_t i = 0; i < memos.size(); ++i)
+                EXPECT_EQ(rows[i][0], text(platform::toUtf8(memos[i], 850))) << "memo " << i;
+        }
+        std::filesystem::remove(m_dir / layout.memoFile);
+    }
 }
 
 TEST_F(TableBytes, dBase3MemoEndsAtTheFirstEndMark)
@@ -468,6 +633,45 @@ TEST_F(TableBytes, foxProPictureMemoIsNotRecoded)
     const auto rows = readAll(*open("F.DBF"));
     EXPECT_EQ(rows[0][0], text("Ñ"));
     EXPECT_EQ(rows[1][0], text(std::string("\xD1\x00\xFF", 3)));
+}
+
+// Without a copy the engine hands on a value's bytes as the file holds them, with the code page
+// they are to be converted from: none for binary columns, blobs and picture memos.
+TEST_F(TableBytes, viewsKeepTheBytesWithTheirCodePage)
+{
+    m_dir.write("V.DBF",
+        DbfBuilder(0x30)
+            .languageDriver(0x03)
+            .column("TEXTO", 'C', 3)
+            .column("BINARIO", 'C', 3, 0, 0x04)
+            .column("NOTA", 'M', 4)
+            .column("FOTO", 'G', 4)
+            .column("N", 'N', 4, 1)
+            .afterTerminator(std::string(263, '\0'))
+            .record("\xD1  " + std::string("\xD1\x01 ") + le32(8) + le32(9) + " 2.5")
+            .record("   " + std::string("   ") + le32(9) + le32(0) + "    ")
+            .build());
+    m_dir.write("V.FPT", fpt({{1, "\xF1"}, {0, "\xFF\xD8"}}));
+    auto table = open("V.DBF");
+    ASSERT_TRUE(table->fetchNext());
+    auto raw = [&](std::size_t column) { return std::get<RawText>(table->view(column)); };
+    EXPECT_EQ(raw(0).bytes, "\xD1");
+    EXPECT_EQ(raw(0).codePage, 1252);
+    EXPECT_EQ(raw(1).bytes, "\xD1\x01");
+    EXPECT_EQ(raw(1).codePage, 0);
+    EXPECT_EQ(raw(2).bytes, "\xF1");
+    EXPECT_EQ(raw(2).codePage, 1252);
+    EXPECT_EQ(raw(3).bytes, "\xFF\xD8");
+    EXPECT_EQ(raw(3).codePage, 0);
+    EXPECT_EQ(std::get<double>(table->view(4)), 2.5);
+    ASSERT_TRUE(table->fetchNext());
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table->view(0)));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table->view(1)));
+    // A picture in a memo column is not text: its bytes stay as they are.
+    EXPECT_EQ(raw(2).bytes, "\xFF\xD8");
+    EXPECT_EQ(raw(2).codePage, 0);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table->view(3)));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table->view(4)));
 }
 
 TEST_F(TableBytes, brokenMemoGivesCorruptMemo)

@@ -1,5 +1,6 @@
 #include "export/exchange_document.h"
 #include "export/failure_text.h"
+#include "platform/codepage_table.h"
 #include "platform/regional.h"
 #include "platform/user_error.h"
 #include "test_support.h"
@@ -61,23 +62,80 @@ TEST_F(ExchangeDocumentTest, escapesReservedCharactersAndWritesBreaksAndTabsAsRe
               "&amp;#09; &#9;&#9;\"/></NOMASIGT></SERVICIO>");
 }
 
-TEST_F(ExchangeDocumentTest, tabReferenceIsRewrittenAcrossWriterChunks)
+TEST_F(ExchangeDocumentTest, longValuesAreEscapedWholeAcrossThePiecesTheyAreEscapedIn)
 {
-    // pugixml hands its output over in chunks of a few kilobytes; tabs at every offset make some
-    // references straddle a chunk boundary.
+    // Values are escaped 64 KiB at a time: a two-byte ñ and a tab at every place around the edges.
     document.start();
     document.openSection("SOLUCT");
     std::string value;
-    for (int i = 0; i < 3000; ++i)
-        value += (i % 7 == 0) ? "\t" : "x";
-    document.addRow("SOLUCF").set("ASIG", value);
-    const auto text = document.toString();
-    EXPECT_EQ(text.find("&#09;"), std::string::npos);
     std::string expected;
-    for (char c : value)
-        expected += c == '\t' ? std::string("&#9;") : std::string(1, c);
-    EXPECT_NE(text.find("ASIG=\"" + expected + "\""), std::string::npos);
+    for (int i = 0; i < 200000; ++i) {
+        const char* piece = i % 7 == 0 ? "\t" : i % 3 == 0 ? "ñ" : "x";
+        value += piece;
+        expected += i % 7 == 0 ? "&#9;" : piece;
+    }
+    document.addRow("SOLUCF").set("ASIG", value);
+    EXPECT_EQ(
+        document.toString(), std::string(Header) + "<SOLUCT><SOLUCF ASIG=\"" + expected + "\"/></SOLUCT></SERVICIO>");
 }
+
+struct PieceCase
+{
+    const char* name;
+    std::string bytes;
+    int codePage; // 0: UTF-8
+    std::string written; // the attribute's text; empty when refused
+    XmlTextProblem::Kind problem = XmlTextProblem::Kind::InvalidCharacter;
+    std::uint32_t character = 0;
+    std::size_t offset = 0;
+};
+
+void PrintTo(const PieceCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ExchangeDocumentPieceTest : public ExchangeDocumentTest, public ::testing::WithParamInterface<PieceCase>
+{
+};
+
+// Texts as fields hand them on: converted from their code page and escaped in one pass, or refused
+// with nothing written, after which the row takes further attributes as usual.
+TEST_P(ExchangeDocumentPieceTest, writesTheTextOrRefusesItWithoutATrace)
+{
+    const auto& c = GetParam();
+    document.start();
+    document.openSection("PROFT");
+    auto row = document.addRow("PROFF");
+    row.set("ID", 1);
+    timetable::TextPiece piece {c.bytes};
+    if (c.codePage != 0) {
+        piece.codePage = platform::CodePageTable::forCodePage(c.codePage);
+        ASSERT_NE(piece.codePage, nullptr);
+    }
+    const auto problem = row.trySet("NOMBRE", piece);
+    row.set("DEPART", "Lengua");
+    const std::string attribute = c.written.empty() ? "" : " NOMBRE=\"" + c.written + "\"";
+    EXPECT_EQ(document.toString(),
+        std::string(Header) + "<PROFT><PROFF ID=\"1\"" + attribute + " DEPART=\"Lengua\"/></PROFT></SERVICIO>");
+    ASSERT_EQ(problem.has_value(), c.written.empty());
+    if (problem) {
+        EXPECT_EQ(problem->kind, c.problem);
+        EXPECT_EQ(static_cast<std::uint32_t>(problem->character), c.character);
+        EXPECT_EQ(problem->offset, c.offset);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, ExchangeDocumentPieceTest,
+    ::testing::Values(PieceCase {"utf8", "Muñoz & <Goñi>", 0, "Muñoz &amp; &lt;Goñi>"},
+        PieceCase {"codePage850", "Mu\xA4oz & \"G\xA3\"\t", 850, "Muñoz &amp; &quot;Gú&quot;&#9;"},
+        PieceCase {"asciiInACodePage", "Ana & Luis", 850, "Ana &amp; Luis"},
+        PieceCase {"controlInACodePage", "\xA4\xA4\x01", 850, "", XmlTextProblem::Kind::InvalidCharacter, 1, 4},
+        PieceCase {"controlInUtf8", "ñ\x02", 0, "", XmlTextProblem::Kind::InvalidCharacter, 2, 2},
+        PieceCase {"latin1BytesAsUtf8", "Mu\xF1oz", 0, "", XmlTextProblem::Kind::InvalidUtf8, 0, 2},
+        PieceCase {"refusedAfterThePieces", std::string(70000, '\xA4') + "\x1B", 850, "",
+            XmlTextProblem::Kind::InvalidCharacter, 0x1B, 140000}),
+    [](const ::testing::TestParamInfo<PieceCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ExchangeDocumentTest, fechaFollowsTheRegionalSettings)
 {
@@ -115,13 +173,24 @@ TEST_F(ExchangeDocumentTest, refusesTextThatXmlCannotCarry)
             "El atributo 'DEPART' del elemento 'PROFF' contiene bytes que no forman texto UTF-8 "
             "válido");
     }
+    // Nothing of the refused values is left in the document.
+    row.set("ID", 3);
+    EXPECT_EQ(document.toString(), std::string(Header) + "<PROFT><PROFF ID=\"3\"/></PROFT></SERVICIO>");
 }
 
 TEST_F(ExchangeDocumentTest, operationsOutOfOrderFail)
 {
+    EXPECT_EQ(document.toString(), "");
     EXPECT_THROW(document.openSection("ASIGT"), platform::UserError);
     document.start();
     EXPECT_THROW(document.addRow("ASIGF"), platform::UserError);
+    document.openSection("ASIGT");
+    auto first = document.addRow("ASIGF");
+    document.addRow("ASIGF");
+    // The text of the first row is closed: it takes no more attributes.
+    EXPECT_THROW(first.set("ID", 1), std::logic_error);
+    EXPECT_THROW(first.set("ASIG", "x"), std::logic_error);
+    EXPECT_EQ(document.toString(), std::string(Header) + "<ASIGT><ASIGF/><ASIGF/></ASIGT></SERVICIO>");
 }
 
 TEST_F(ExchangeDocumentTest, saveWritesExactlyTheDocumentText)

@@ -33,6 +33,7 @@ const std::string SchoolDocument
       R"(<NOMASIGF ID="2" ABREV="EDU" NOMBRE="Educación &amp; &quot;Ciudadanía&quot; &lt;Ñandú>" ACTIV=""/>)"
       R"(<NOMASIGF ID="3" ABREV="TEA" NOMBRE="Taller&#9;de teatro&#13;&#10;segunda línea" ACTIV="0"/>)"
       R"(<NOMASIGF ID="4" ABREV="" NOMBRE="" ACTIV=""/>)"
+      R"(<NOMASIGF ID="5" ABREV="*" NOMBRE="Asignatura con asterisco" ACTIV="1"/>)"
       R"(</NOMASIGT>)"
       R"(<PROFT>)"
       R"(<PROFF ID="1" ABREV="IMG" NOMBRE="Muñoz Goñi, Íñigo" DEPART="Matemáticas"/>)"
@@ -46,6 +47,7 @@ const std::string SchoolDocument
       R"(<GRUPF ID="3" ABREV="NEG" CURSO="2" GRUPO="C" MAXALUM="-5" NIVEL="BACH" TURNO="T" DESCRIP="Grupo de prueba"/>)"
       R"(<GRUPF ID="4" ABREV="HALF" CURSO="2" GRUPO="D" MAXALUM="24" NIVEL="ESO" TURNO="M" DESCRIP=""/>)"
       R"(<GRUPF ID="5" ABREV="BLNK" CURSO="2" GRUPO="E" MAXALUM="0" NIVEL="ESO" TURNO="M" DESCRIP=""/>)"
+      R"(<GRUPF ID="6" ABREV="*" CURSO="1" GRUPO="F" MAXALUM="20" NIVEL="BACH" TURNO="T" DESCRIP="Grupo con asterisco"/>)"
       R"(</GRUPT>)"
       R"(<AULAT>)"
       R"(<AULAF ID="1" ABREV="101" NOMBRE="Aula 101" EDIFICIO="A" MAXALUM="30"/>)"
@@ -138,7 +140,7 @@ TEST_F(ExportRunTest, writesTheWholeSchoolDocument)
     const auto summary = run();
     EXPECT_EQ(readFile(outputFile()), SchoolDocument);
     EXPECT_EQ(summary.ending, ExportEnding::Success);
-    EXPECT_EQ(summary.rowCounts, (std::array<int, SectionCount> {3, 4, 4, 5, 2, 2}));
+    EXPECT_EQ(summary.rowCounts, (std::array<int, SectionCount> {3, 5, 4, 6, 2, 2}));
     EXPECT_EQ(ui.events, SuccessEvents);
     EXPECT_EQ(state.outcomeFlag, 1);
     EXPECT_EQ(state.rememberedFileName, outputFile());
@@ -356,7 +358,9 @@ TEST_F(ExportRunTest, independentXmlReaderGivesTheTableTextsBack)
     EXPECT_EQ(values["PROFF 2 ABREV"], " *");
     EXPECT_EQ(values["AULAF 2 NOMBRE"], "Laboratorio de Física y Química");
     EXPECT_EQ(values["GRUPF 3 MAXALUM"], "-5");
-    EXPECT_EQ(values.size(), 3u * 13 + 4u * 4 + 4u * 4 + 5u * 8 + 2u * 5 + 2u * 12);
+    EXPECT_EQ(values["NOMASIGF 5 ABREV"], "*");
+    EXPECT_EQ(values["GRUPF 6 ABREV"], "*");
+    EXPECT_EQ(values.size(), 3u * 13 + 5u * 4 + 4u * 4 + 6u * 8 + 2u * 5 + 2u * 12);
 }
 
 } // namespace

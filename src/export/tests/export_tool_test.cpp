@@ -1,5 +1,6 @@
 #include "export/export_tool.h"
 #include "export/failure_text.h"
+#include "golden.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -124,9 +125,9 @@ TEST_F(ExportToolProgramTest, successPrintsTheMessageAndOneLinePerSection)
     EXPECT_EQ(result.out,
         "Proceso finalizado\n"
         "ASIGT: 3 filas\n"
-        "NOMASIGT: 4 filas\n"
+        "NOMASIGT: 5 filas\n"
         "PROFT: 4 filas\n"
-        "GRUPT: 5 filas\n"
+        "GRUPT: 6 filas\n"
         "AULAT: 2 filas\n"
         "SOLUCT: 2 filas\n");
     EXPECT_EQ(result.err, "");
@@ -184,6 +185,7 @@ TEST_F(ExportToolProgramTest, exportsTheSampleSchool)
     EXPECT_NE(text.find(R"(NOMBRE="Aula 101")"), std::string::npos);
     EXPECT_NE(text.find("ñ"), std::string::npos);
     EXPECT_EQ(text.find(R"(ABREV="*")"), std::string::npos);
+    EXPECT_TRUE(golden::matchesApartFromFecha("sample.xml", text));
 }
 
 TEST_F(ExportToolProgramTest, wrongArgumentsExitWithTwoAndTheUsage)

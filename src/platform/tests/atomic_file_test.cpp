@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <optional>
 #include <ostream>
 #include <random>
@@ -14,12 +15,53 @@
 
 #ifndef _WIN32
 #include <csignal>
+#include <dlfcn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
+
+#ifndef _WIN32
+namespace {
+
+// One call of fsync as the writer made it: on a file or a folder, the file's size then, and what the
+// watched target held at that moment.
+struct SyncCall
+{
+    bool regularFile = false;
+    long long size = 0;
+    std::string targetContent;
+};
+
+std::optional<fs::path> g_watchedTarget;
+std::vector<SyncCall> g_syncCalls;
+
+} // namespace
+
+// This program's fsync takes the place of the C library's for every call in it, the writer's
+// included: it notes the call and passes it on.
+extern "C" int fsync(int fd)
+{
+    using Function = int (*)(int);
+    static const auto real = reinterpret_cast<Function>(::dlsym(RTLD_NEXT, "fsync"));
+    if (g_watchedTarget) {
+        struct stat status
+        {
+        };
+        SyncCall call;
+        if (::fstat(fd, &status) == 0) {
+            call.regularFile = S_ISREG(status.st_mode);
+            call.size = static_cast<long long>(status.st_size);
+        }
+        std::ifstream in(*g_watchedTarget, std::ios::binary);
+        call.targetContent.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        g_syncCalls.push_back(std::move(call));
+    }
+    return real != nullptr ? real(fd) : 0;
+}
+#endif
 
 namespace {
 
@@ -100,6 +142,27 @@ TEST_F(AtomicFileTest, writesLargeContentWholeWhateverThePieceSizes)
     });
     EXPECT_EQ(readAll(m_dir / "grande.xml"), big);
 }
+
+#ifndef _WIN32
+TEST_F(AtomicFileTest, theNewContentIsOnDiskBeforeItTakesTheTargetsPlace)
+{
+    const fs::path file = m_dir / "educa.xml";
+    writeAll(file, OldContent);
+    const std::string content(100000, 'n');
+    g_syncCalls.clear();
+    g_watchedTarget = file;
+    writeFileAtomically(file, std::string_view(content));
+    g_watchedTarget.reset();
+    // The temporary file, whole, while the target still holds the old content; then the folder,
+    // once the rename is done.
+    ASSERT_EQ(g_syncCalls.size(), 2u);
+    EXPECT_TRUE(g_syncCalls[0].regularFile);
+    EXPECT_EQ(g_syncCalls[0].size, 100000);
+    EXPECT_EQ(g_syncCalls[0].targetContent, OldContent);
+    EXPECT_FALSE(g_syncCalls[1].regularFile);
+    EXPECT_EQ(g_syncCalls[1].targetContent, content);
+}
+#endif
 
 TEST_F(AtomicFileTest, aThrowingProducerLeavesTheOldFileAndNoTemporary)
 {

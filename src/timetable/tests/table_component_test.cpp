@@ -1,6 +1,8 @@
+#include "platform/codepage_table.h"
 #include "platform/regional.h"
 #include "platform/user_error.h"
 #include "timetable/table_component.h"
+#include "timetable/value_text.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -282,6 +284,45 @@ TEST_F(TableComponentTest, leadingBlanksStayAndTrailingOnesGo)
     prof.next();
     EXPECT_EQ(prof.fieldByName("ABREV").asString(), " *");
     EXPECT_EQ(failureText([&] { prof.fieldByName("MAXALUM").asInteger(); }), "'x' no es un valor entero válido");
+}
+
+// The text a field hands on without a copy is the text of its value, for every column of every row
+// of tables of each family, kind and code page, under two sets of regional settings.
+TEST_F(TableComponentTest, textWithoutACopyIsTheTextOfTheValue)
+{
+    const fs::path engineFixtures = DBASE_FIXTURE_DIR;
+    const std::vector<std::pair<fs::path, std::string>> tables = {{engineFixtures, "db3_850.dbf"},
+        {engineFixtures, "fp_850.dbf"}, {engineFixtures, "vfp_1252.dbf"}, {engineFixtures, "clp_1252.dbf"},
+        {engineFixtures, "minus.dbf"}, {engineFixtures, "Asig.DBF"}, {m_dir / "escuela", "AULA.DBF"},
+        {m_dir / "escuela", "GRUP.DBF"}, {m_dir / "escuela", "PROF.DBF"}, {m_dir / "foxpro", "Asig.DBF"}};
+    platform::RegionalSettings wordy;
+    wordy.decimalSeparator = "\xD9\xAB";
+    wordy.shortDate = "dddd d 'de' mmmm 'de' yyyy";
+    wordy.clock24 = 0;
+    std::string scratch;
+    int values = 0;
+    for (const auto& settings : {platform::regionalSettings(), wordy}) {
+        platform::setRegionalSettings(settings);
+        for (const auto& [folder, name] : tables) {
+            SCOPED_TRACE(name);
+            TableComponent table("wwTabla", name, TableType::ttDefault, true, folder.string());
+            table.open();
+            for (table.first(); !table.eof(); table.next()) {
+                for (const auto& field : table.fields()) {
+                    const timetable::TextPiece piece = field->text(scratch);
+                    std::string text(piece.bytes);
+                    if (piece.codePage != nullptr) {
+                        text.clear();
+                        piece.codePage->appendUtf8(piece.bytes, text);
+                    }
+                    EXPECT_EQ(text, timetable::valueText(field->value(), field->kind(), settings)) << field->name();
+                    EXPECT_EQ(field->asString(), text) << field->name();
+                    ++values;
+                }
+            }
+        }
+    }
+    EXPECT_GT(values, 200);
 }
 
 TEST(EngineFailureText, joinsTrimmedDistinctTextsWithCrLf)

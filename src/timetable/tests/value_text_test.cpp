@@ -53,6 +53,10 @@ INSTANTIATE_TEST_SUITE_P(Examples, FloatText,
         FloatCase {9.9999999999999999e20, "1E21"}, FloatCase {1.5e300, "1,5E300"}, FloatCase {-2.5e-10, "-2,5E-10"},
         FloatCase {std::numeric_limits<double>::denorm_min(), "4,94065645841247E-324"},
         FloatCase {std::numeric_limits<double>::max(), "1,79769313486232E308"},
+        // whole numbers below ten to the power 15 are their digits
+        FloatCase {7, "7"}, FloatCase {123456789012345.0, "123456789012345"}, FloatCase {-987654321, "-987654321"},
+        FloatCase {1e14, "100000000000000"}, FloatCase {-999999999999999.0, "-999999999999999"},
+        FloatCase {4503599627370496.0, "4,5035996273705E15"}, FloatCase {-1e15, "-1E15"},
         FloatCase {std::numeric_limits<double>::quiet_NaN(), "NAN"},
         FloatCase {std::numeric_limits<double>::infinity(), "INF"},
         FloatCase {-std::numeric_limits<double>::infinity(), "-INF"}));
