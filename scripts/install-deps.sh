@@ -12,6 +12,9 @@ packages=(
     qt6-base-dev libchm-dev fp-utils libxcb1-dev fonts-dejavu-core fonts-liberation2
     xvfb xdotool x11-utils imagemagick
     locales
+    # The Windows build (make windows) and its tests under Wine.
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+    googletest dpkg-dev wine wine64 fonts-wine
 )
 
 missing=()
