@@ -16,5 +16,9 @@ mkdir -p "$prefix"
 if [ ! -f "$prefix/system.reg" ]; then
     flock "$prefix/.made" sh -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i' </dev/null >/dev/null 2>&1
 fi
-wineserver -p </dev/null >/dev/null 2>&1 || true
+# A new server: the first program also starts Wine's own services, which would keep the caller's
+# output open; a program of no consequence starts them here, away from it.
+if wineserver -p </dev/null >/dev/null 2>&1; then
+    wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+fi
 exec wine "$@"

@@ -5,6 +5,7 @@
 #include "dbase/table.h"
 #include "dbf_builder.h"
 #include "platform/codepage.h"
+#include "support/environment.h"
 
 #include <bit>
 #include <cstdlib>
@@ -12,7 +13,9 @@
 #include <gtest/gtest.h>
 #include <random>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -220,7 +223,8 @@ TEST_F(TableBytes, missingTerminatorAndPaddingAfterIt)
             .terminator(false)
             .record("uno" + rightAligned("1", 4))
             .build());
-    m_dir.write("CON.DBF",
+    // (Not "CON.DBF": CON names the console on Windows.)
+    m_dir.write("CONF.DBF",
         DbfBuilder(0x03)
             .column("A", 'C', 3)
             .column("B", 'N', 4)
@@ -230,7 +234,7 @@ TEST_F(TableBytes, missingTerminatorAndPaddingAfterIt)
     auto without = open("SIN.DBF");
     ASSERT_EQ(without->columns().size(), 2u);
     EXPECT_EQ(readAll(*without), (std::vector<std::vector<Value>> {{text("uno"), Value(1.0)}}));
-    auto with = open("CON.DBF");
+    auto with = open("CONF.DBF");
     ASSERT_EQ(with->columns().size(), 2u);
     EXPECT_EQ(readAll(*with), (std::vector<std::vector<Value>> {{text("dos"), Value(2.0)}}));
 }
@@ -301,15 +305,16 @@ TEST_F(TableBytes, withoutLanguageDriverTextIsInTheOemCodePage)
     EXPECT_EQ(table->codePage(), platform::oemCodePage());
 #ifndef _WIN32
     // Elsewhere than on Windows the OEM code page is a setting.
-    ::setenv("EDUCA_OEM_CP", "850", 1);
-    auto table850 = open("OEM.DBF");
-    EXPECT_EQ(table850->codePage(), 850);
-    EXPECT_EQ(readAll(*table850)[0][0], text("Ñø"));
-    ::setenv("EDUCA_OEM_CP", "437", 1);
+    {
+        support::ScopedEnvironment oem("EDUCA_OEM_CP", "850");
+        auto table850 = open("OEM.DBF");
+        EXPECT_EQ(table850->codePage(), 850);
+        EXPECT_EQ(readAll(*table850)[0][0], text("Ñø"));
+    }
+    support::ScopedEnvironment oem("EDUCA_OEM_CP", "437");
     auto table437 = open("OEM.DBF");
     EXPECT_EQ(table437->codePage(), 437);
     EXPECT_EQ(readAll(*table437)[0][0], text("Ñ¢"));
-    ::unsetenv("EDUCA_OEM_CP");
 #endif
 }
 
@@ -658,7 +663,9 @@ TEST_F(TableBytes, readWriteModeNeverWrites)
 {
     m_dir.write("PROF.DBF", smallTable());
     m_dir.write("PROF.DBT", dbt3({"uno", "dos"}));
-    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
+    // Whole seconds: some file systems keep no finer times.
+    const auto past = std::chrono::floor<std::chrono::seconds>(
+        std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
     std::filesystem::last_write_time(m_dir / "PROF.DBF", past);
     std::filesystem::last_write_time(m_dir / "PROF.DBT", past);
     const std::string tableBefore = readFile(m_dir / "PROF.DBF");
@@ -746,6 +753,32 @@ TEST_F(TableBytes, unreadableFileGivesAccessDenied)
         });
         EXPECT_EQ(result, 0) << "10: opened, 11: other error, 20-22: no child";
     }
+}
+#else
+// A file marked read-only: ReadWrite gives ReadOnlyTable, ReadOnly opens it, and it stays read-only.
+TEST_F(TableBytes, readOnlyFileRefusesReadWriteMode)
+{
+    m_dir.write("SOLO.DBF", DbfBuilder(0x03).column("A", 'C', 3).record("uno").build());
+    std::filesystem::permissions(m_dir / "SOLO.DBF", std::filesystem::perms::owner_read);
+    {
+        const std::filesystem::path file = m_dir / "SOLO.DBF";
+        const HANDLE probe = CreateFileW(
+            file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            CloseHandle(probe);
+            GTEST_SKIP() << "this system lets the user write a read-only file (Wine run by root)";
+        }
+    }
+    try {
+        open("SOLO.DBF", OpenMode::ReadWrite);
+        ADD_FAILURE() << "opened for writing";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.code(), ReadOnlyTable);
+        EXPECT_EQ(error.entries().at(0).context, pathOf("SOLO.DBF"));
+    }
+    EXPECT_EQ(readAll(*open("SOLO.DBF", OpenMode::ReadOnly)).size(), 1u);
+    EXPECT_EQ(std::filesystem::status(m_dir / "SOLO.DBF").permissions() & std::filesystem::perms::owner_write,
+        std::filesystem::perms::none);
 }
 #endif
 
