@@ -25,3 +25,6 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.
 # -O2 for a release: at -O3 GCC 12 warns falsely (-Wrestrict) inside its own string library.
 set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of a release build")
 set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of a release build")
+
+set(CMAKE_STRIP ${EDUCA_MINGW_TRIPLET}-strip)
+set(CMAKE_OBJDUMP ${EDUCA_MINGW_TRIPLET}-objdump)

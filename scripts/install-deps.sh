@@ -14,7 +14,7 @@ packages=(
     locales
     # The Windows build (make windows) and its tests under Wine.
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-    googletest dpkg-dev wine wine64 fonts-wine
+    googletest dpkg-dev wine wine64 fonts-wine unzip
 )
 
 missing=()
@@ -24,10 +24,6 @@ for p in "${packages[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
-fi
-
 run() {
     if [ "$(id -u)" -eq 0 ]; then
         "$@"
@@ -36,6 +32,15 @@ run() {
     fi
 }
 
-echo "Instalando: ${missing[*]}"
-run env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-run env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Instalando: ${missing[*]}"
+    run env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    run env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The Spanish locale: the tests under Wine use it (Wine takes the user's regional settings and the
+# character set of file names from it).
+if ! locale -a 2>/dev/null | grep -qi '^es_ES\.utf-\?8$'; then
+    echo "Generando la configuración regional es_ES.UTF-8"
+    run localedef -i es_ES -f UTF-8 es_ES.UTF-8
+fi
