@@ -1,5 +1,7 @@
 #include "help/chm_file.h"
 
+#include "support/temp_folder.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -101,11 +103,11 @@ INSTANTIATE_TEST_SUITE_P(References, MatchStoredPathTest,
 TEST(ChmFile, missingOrForeignFilesDoNotOpen)
 {
     EXPECT_EQ(help::ChmFile::open("/nonexistent/EDUCA.chm"), nullptr);
-    const auto path = std::filesystem::temp_directory_path() / "educa_not_a_chm.chm";
+    const support::TempFolder folder("educa-chm");
+    const auto path = folder / "educa_not_a_chm.chm";
     std::ofstream(path) << "<html>not compiled help</html>";
     EXPECT_EQ(help::ChmFile::open(path), nullptr);
-    std::filesystem::remove(path);
-    EXPECT_EQ(help::ChmFile::open(std::filesystem::temp_directory_path()), nullptr);
+    EXPECT_EQ(help::ChmFile::open(folder.path()), nullptr);
 }
 
 // The help file that the build compiles.
