@@ -1,5 +1,4 @@
 #include "help/chm_file.h"
-
 #include "support/temp_folder.h"
 
 #include <algorithm>
