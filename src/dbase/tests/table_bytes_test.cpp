@@ -5,6 +5,7 @@
 #include "dbase/table.h"
 #include "dbf_builder.h"
 #include "platform/codepage.h"
+#include "platform/paths.h"
 #include "support/environment.h"
 
 #include <bit>
@@ -72,7 +73,7 @@ protected:
         return rows;
     }
 
-    std::string pathOf(std::string_view name) const { return (m_dir / name).string(); }
+    std::string pathOf(std::string_view name) const { return platform::pathText(m_dir / name); }
 
     TempDir m_dir;
 };
@@ -658,6 +659,24 @@ TEST_F(TableBytes, damagedVisualFoxProAndLevel7FilesNeverCrash)
 }
 
 // ---- open modes
+
+// A table and its memo file whose names go beyond ASCII; a missing memo file is named as it is spelled.
+TEST_F(TableBytes, memoFileOfATableNamedBeyondAscii)
+{
+    m_dir.write("AÑO 2025.DBF", smallTable());
+    m_dir.write("AÑO 2025.DBT", dbt3({"uno", "dos"}));
+    const auto rows = readAll(*open("AÑO 2025.DBF"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][2], text("dos"));
+
+    m_dir.write("EDUCACIÓN.DBF", smallTable());
+    try {
+        open("EDUCACIÓN.DBF");
+        ADD_FAILURE() << "opened without its memo file";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.entries().at(0).context, pathOf("EDUCACIÓN.DBT"));
+    }
+}
 
 TEST_F(TableBytes, readWriteModeNeverWrites)
 {
