@@ -1,10 +1,15 @@
 # make demo: install what is missing, build, and export the sample school to educa.xml.
 # make test: install what is missing, build, and run every test twice (normal build, then with
-#            AddressSanitizer and UndefinedBehaviorSanitizer), then each fuzz target for a minute.
+#            AddressSanitizer and UndefinedBehaviorSanitizer), then the Windows build's tests under
+#            Wine and a check of the Windows package, then each fuzz target for a minute.
+# make windows: build the core, educa-export.exe, the core's tests and EDUCA.chm for Windows (mingw-w64)
+#            into build-win/bin.
+# make package: the Linux packages (.tar.gz, .deb) in build/packages, the Windows zip in build-win/packages.
 # make bench: build the benchmarks in Release and print the read and the export beside `cat`.
 JOBS ?= 2
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+WIN_BUILD ?= build-win
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-bench
 FUZZ_SECONDS ?= 60
@@ -12,7 +17,8 @@ FUZZ_TARGETS ?= table export command_line ini
 CMAKE_FLAGS ?=
 WERROR ?= ON
 
-.PHONY: all deps build demo test test-normal test-asan test-fuzz bench clean format format-check
+.PHONY: all deps build demo test test-normal test-asan test-windows test-fuzz windows package package-windows bench \
+	clean format format-check
 
 all: build
 
@@ -35,13 +41,32 @@ test-asan: deps
 	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
 
+# Windows: the core and educa-export.exe with mingw-w64, tests under Wine (a prefix in $(WIN_BUILD)/wine).
+# The same-document test compares educa-export.exe with the Linux build's educa-export.
+windows: deps
+	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+		-DEDUCA_BUILD_GUI=OFF -DEDUCA_WERROR=$(WERROR) -DEDUCA_LINUX_EXPORT=$(abspath $(BUILD))/bin/educa-export
+	cmake --build $(WIN_BUILD) -j$(JOBS)
+
+test-windows: build windows
+	ctest --test-dir $(WIN_BUILD) --output-on-failure -j$(JOBS); status=$$?; \
+		WINEPREFIX=$(abspath $(WIN_BUILD))/wine wineserver -k 2>/dev/null; exit $$status
+	$(MAKE) package-windows
+
+package-windows: windows
+	cd $(WIN_BUILD) && cpack -G ZIP
+	./scripts/check-windows-package.sh $(WIN_BUILD)/packages/TransSelvarEDUCA-*-win64.zip
+
+package: build package-windows
+	cd $(BUILD) && cpack
+
 # The fuzz targets, built with clang in their own folder, FUZZ_SECONDS each (scripts/fuzz.sh).
 test-fuzz: deps
 	@for t in $(FUZZ_TARGETS); do \
 		FUZZ_BUILD=$(FUZZ_BUILD) JOBS=$(JOBS) ./scripts/fuzz.sh $$t $(FUZZ_SECONDS) || exit 1; \
 	done
 
-test: format-check test-normal test-asan test-fuzz
+test: format-check test-normal test-asan test-windows test-fuzz
 
 # Rows/s, MB/s and peak memory of the read and the export, beside `cat` of the same tables.
 bench: deps
@@ -57,4 +82,4 @@ format-check: deps
 	$(SOURCES) | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

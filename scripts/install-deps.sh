@@ -12,6 +12,9 @@ packages=(
     qt6-base-dev libchm-dev fp-utils libxcb1-dev fonts-dejavu-core fonts-liberation2
     xvfb xdotool x11-utils imagemagick
     locales
+    # The Windows build (make windows) and its tests under Wine.
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+    googletest dpkg-dev wine wine64 fonts-wine unzip
 )
 
 missing=()
@@ -21,10 +24,6 @@ for p in "${packages[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
-fi
-
 run() {
     if [ "$(id -u)" -eq 0 ]; then
         "$@"
@@ -33,6 +32,15 @@ run() {
     fi
 }
 
-echo "Instalando: ${missing[*]}"
-run env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-run env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Instalando: ${missing[*]}"
+    run env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    run env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The Spanish locale: the tests under Wine use it (Wine takes the user's regional settings and the
+# character set of file names from it).
+if ! locale -a 2>/dev/null | grep -qi '^es_ES\.utf-\?8$'; then
+    echo "Generando la configuración regional es_ES.UTF-8"
+    run localedef -i es_ES -f UTF-8 es_ES.UTF-8
+fi

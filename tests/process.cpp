@@ -54,12 +54,24 @@ int waitForProgram(pid_t pid, std::chrono::milliseconds timeout)
     }
 }
 
-ProgramResult runProgram(const std::string& path, const std::vector<std::string>& arguments, const RunOptions& options)
+ProgramResult runProgram(
+    const std::string& givenPath, const std::vector<std::string>& arguments, const RunOptions& options)
 {
     dbase::testing::TempDir outputs;
     std::filesystem::permissions(outputs.path(), std::filesystem::perms::all);
     const auto outPath = (outputs / "out").string();
     const auto errPath = (outputs / "err").string();
+    // Another user may not reach the build folder (a checkout under a home folder of mode 700): that
+    // user runs a copy of the program from a folder of its own that anybody may enter.
+    std::string path = givenPath;
+    if (options.asUser) {
+        const auto copy = outputs / std::filesystem::path(givenPath).filename().string();
+        std::filesystem::copy_file(givenPath, copy);
+        std::filesystem::permissions(copy,
+            std::filesystem::perms::owner_all | std::filesystem::perms::group_read | std::filesystem::perms::group_exec
+                | std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+        path = copy.string();
+    }
     auto argv = argumentVector(path, arguments);
 
     const pid_t child = ::fork();

@@ -216,7 +216,7 @@ void DbfTable::openMemoFile()
     // The memo file has the table's base name; its extension's case varies, and a dBase table may
     // come with an .FPT (and the other way round): the content decides how it is read.
     const bool fox = isFoxFamily(m_layout.format);
-    const std::string stem = m_path.stem().string();
+    const std::string stem = platform::pathText(m_path.stem());
     const char* const extensions[2] = {fox ? ".FPT" : ".DBT", fox ? ".DBT" : ".FPT"};
     std::optional<std::filesystem::path> memoPath;
     for (const char* extension : extensions) {

@@ -36,6 +36,9 @@ constexpr std::size_t EscapePieceBytes = 64 * 1024;
 // "OLE error" with the failure code. Windows error numbers take the same 0x8007xxxx form as errno values.
 platform::UserError saveFailure(const platform::FileWriteError& failure)
 {
+    // Windows refuses to replace a file that another program holds open: the user can do something about that.
+    if (platform::isFileInUse(failure.code()))
+        return platform::UserError(fmt::format(fmt::runtime(messages::FileInUse), platform::pathText(failure.file())));
     const char* format
         = failure.step() == platform::FileWriteStep::Replace ? messages::CannotReplaceFile : messages::CannotWriteFile;
     const auto reason = documentFailureText({}, failure.systemText(), failureCodeForErrno(failure.code().value()));

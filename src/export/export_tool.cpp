@@ -3,6 +3,7 @@
 #include "export/export_run.h"
 #include "export/failure_text.h"
 #include "export/messages.h"
+#include "platform/paths.h"
 #include "platform/user_error.h"
 
 #include <filesystem>
@@ -51,8 +52,8 @@ private:
 std::string directoryText(const std::string& given)
 {
     std::error_code ec;
-    auto absolute = std::filesystem::absolute(given, ec);
-    return ec ? given : absolute.string();
+    auto absolute = std::filesystem::absolute(platform::pathFromUtf8(given), ec);
+    return ec ? given : platform::pathText(absolute);
 }
 
 } // namespace

@@ -9,6 +9,8 @@ inline constexpr const char* NoFileName = "Debe indicar un Nombre de Archivo";
 // Document failures: the document layer's own descriptions, then the fallbacks.
 inline constexpr const char* CannotWriteFile = "No se puede escribir el archivo '{}': {}";
 inline constexpr const char* CannotReplaceFile = "No se puede sustituir el archivo '{}': {}";
+inline constexpr const char* FileInUse
+    = "No se puede sustituir el archivo '{}': otro programa lo tiene abierto. Ciérrelo y vuelva a exportar";
 inline constexpr const char* OleError = "OLE error {:08X}";
 inline constexpr const char* NoSectionOpen = "No hay ninguna sección abierta en el documento";
 inline constexpr const char* DocumentNotStarted = "El documento no se ha iniciado";

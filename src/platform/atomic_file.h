@@ -60,4 +60,8 @@ void writeFileAtomically(const std::filesystem::path& target, const std::functio
 // The same for content already in memory.
 void writeFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
+// True when a failed write's error says that another program holds the file open, so that the
+// system refuses to replace it (Windows; on POSIX only a running program's own file, ETXTBSY).
+bool isFileInUse(const std::error_code& error);
+
 } // namespace platform

@@ -1,38 +1,12 @@
 #include "platform/codepage.h"
 
-#include <array>
-#include <cstdlib>
-#include <map>
-#include <memory>
-#include <mutex>
-#include <string>
+#include "platform/codepage_system.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cerrno>
-#include <iconv.h>
-#endif
+#include <string>
 
 namespace platform {
 
-namespace {
-
-int codePageSetting(const char* variable, int fallback)
-{
-    const char* text = std::getenv(variable);
-    if (!text || !*text)
-        return fallback;
-    char* end = nullptr;
-    long value = std::strtol(text, &end, 10);
-    if (*end != '\0' || value <= 0 || value > 65535)
-        return fallback;
-    return static_cast<int>(value);
-}
-
-constexpr int Utf8CodePage = 65001;
-
-constexpr const char* Replacement = "\xEF\xBF\xBD"; // U+FFFD
+namespace detail {
 
 // Replaces every ill-formed sequence of a UTF-8 text by U+FFFD.
 std::string sanitizeUtf8(std::string_view in)
@@ -72,142 +46,7 @@ std::string sanitizeUtf8(std::string_view in)
     return out;
 }
 
-#ifndef _WIN32
-
-std::string iconvName(int codePage)
-{
-    switch (codePage) {
-    case Utf8CodePage:
-        return "UTF-8";
-    case 10000:
-        return "MACINTOSH";
-    case 10006:
-        return "MAC-GREEK"; // may be missing; isCodePageSupported tells
-    case 10007:
-        return "MAC-CYRILLIC";
-    case 10029:
-        return "MAC-CENTRALEUROPE";
-    case 20866:
-        return "KOI8-R";
-    case 28591:
-        return "ISO-8859-1";
-    default:
-        return "CP" + std::to_string(codePage);
-    }
-}
-
-class Iconv
-{
-public:
-    Iconv(const std::string& to, const std::string& from)
-        : m_handle(iconv_open(to.c_str(), from.c_str()))
-    {
-    }
-    ~Iconv()
-    {
-        if (valid())
-            iconv_close(m_handle);
-    }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-    bool valid() const { return m_handle != reinterpret_cast<iconv_t>(-1); }
-    iconv_t handle() const { return m_handle; }
-
-private:
-    iconv_t m_handle;
-};
-
-// Converts one byte sequence; answers false when the input is not valid in the source code page.
-bool convertWhole(iconv_t handle, std::string_view in, std::string& out)
-{
-    iconv(handle, nullptr, nullptr, nullptr, nullptr);
-    std::string buffer(in.size() * 4 + 16, '\0');
-    char* inPtr = const_cast<char*>(in.data());
-    std::size_t inLeft = in.size();
-    char* outPtr = buffer.data();
-    std::size_t outLeft = buffer.size();
-    while (inLeft > 0) {
-        std::size_t r = iconv(handle, &inPtr, &inLeft, &outPtr, &outLeft);
-        if (r == static_cast<std::size_t>(-1)) {
-            if (errno == E2BIG) {
-                std::size_t used = buffer.size() - outLeft;
-                buffer.resize(buffer.size() * 2);
-                outPtr = buffer.data() + used;
-                outLeft = buffer.size() - used;
-                continue;
-            }
-            return false;
-        }
-    }
-    out.assign(buffer.data(), buffer.size() - outLeft);
-    return true;
-}
-
-// A converter from one code page to UTF-8. Single-byte code pages get a 256-entry table filled by
-// the system's converter once; multi-byte ones go through iconv for every text.
-struct ToUtf8Converter
-{
-    bool valid = false;
-    bool singleByte = false;
-    std::array<std::string, 256> table;
-    std::unique_ptr<Iconv> iconv;
-};
-
-bool isMultiByte(int codePage)
-{
-    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361
-        || codePage == Utf8CodePage;
-}
-
-const ToUtf8Converter& converterFor(int codePage)
-{
-    static std::mutex mutex;
-    static std::map<int, std::unique_ptr<ToUtf8Converter>> converters;
-    std::lock_guard lock(mutex);
-    auto& slot = converters[codePage];
-    if (slot)
-        return *slot;
-    slot = std::make_unique<ToUtf8Converter>();
-    auto conv = std::make_unique<Iconv>("UTF-8", iconvName(codePage));
-    if (!conv->valid())
-        return *slot;
-    slot->valid = true;
-    if (isMultiByte(codePage)) {
-        slot->iconv = std::move(conv);
-        return *slot;
-    }
-    slot->singleByte = true;
-    for (int b = 0; b < 256; ++b) {
-        char in = static_cast<char>(b);
-        std::string out;
-        if (!convertWhole(conv->handle(), std::string_view(&in, 1), out) || out.empty())
-            out = Replacement;
-        slot->table[b] = out;
-    }
-    return *slot;
-}
-
-#endif
-
-} // namespace
-
-int ansiCodePage()
-{
-#ifdef _WIN32
-    return static_cast<int>(GetACP());
-#else
-    return codePageSetting("EDUCA_ANSI_CP", 1252);
-#endif
-}
-
-int oemCodePage()
-{
-#ifdef _WIN32
-    return static_cast<int>(GetOEMCP());
-#else
-    return codePageSetting("EDUCA_OEM_CP", 850);
-#endif
-}
+} // namespace detail
 
 int codePageForLanguageDriver(std::uint8_t id)
 {
@@ -383,13 +222,7 @@ int codePageForDriverName(std::string_view name)
 
 bool isCodePageSupported(int codePage)
 {
-    if (codePage == Utf8CodePage)
-        return true;
-#ifdef _WIN32
-    return IsValidCodePage(static_cast<UINT>(codePage)) != 0;
-#else
-    return converterFor(codePage).valid;
-#endif
+    return codePage == detail::Utf8CodePage || detail::systemSupports(codePage);
 }
 
 std::string toUtf8(std::string_view bytes, int codePage)
@@ -403,89 +236,19 @@ std::string toUtf8(std::string_view bytes, int codePage)
     }
     if (ascii)
         return std::string(bytes);
-    if (codePage == Utf8CodePage)
-        return sanitizeUtf8(bytes);
-#ifdef _WIN32
-    int wideLength
-        = MultiByteToWideChar(static_cast<UINT>(codePage), 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    if (wideLength <= 0)
-        return sanitizeUtf8(bytes);
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(
-        static_cast<UINT>(codePage), 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), wideLength);
-    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, out.data(), length, nullptr, nullptr);
-    return out;
-#else
-    const ToUtf8Converter& conv = converterFor(codePage);
-    if (!conv.valid)
-        return sanitizeUtf8(bytes);
-    std::string out;
-    if (conv.singleByte) {
-        out.reserve(bytes.size() + bytes.size() / 2);
-        for (char c : bytes)
-            out += conv.table[static_cast<unsigned char>(c)];
-        return out;
-    }
-    // Multi-byte: one pass. Where a sequence is invalid, or cut off at the end, U+FFFD stands for its
-    // first byte and the conversion goes on after that byte. (Trying ever shorter pieces instead
-    // takes cubic time on a long text of garbage.)
-    static std::mutex mutex;
-    std::lock_guard lock(mutex);
-    const iconv_t handle = conv.iconv->handle();
-    iconv(handle, nullptr, nullptr, nullptr, nullptr);
-    std::string buffer(bytes.size() * 4 + 16, '\0');
-    char* inPtr = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char* outPtr = buffer.data();
-        std::size_t outLeft = buffer.size();
-        const std::size_t r = iconv(handle, &inPtr, &inLeft, &outPtr, &outLeft);
-        const int error = errno;
-        out.append(buffer.data(), buffer.size() - outLeft);
-        if (r == static_cast<std::size_t>(-1) && error != E2BIG) {
-            out += Replacement;
-            ++inPtr;
-            --inLeft;
-            iconv(handle, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
-    return out;
-#endif
+    if (codePage == detail::Utf8CodePage)
+        return detail::sanitizeUtf8(bytes);
+    std::optional<std::string> converted = detail::systemToUtf8(bytes, codePage);
+    return converted ? std::move(*converted) : detail::sanitizeUtf8(bytes);
 }
 
 std::string fromUtf8(std::string_view utf8, int codePage)
 {
-    if (codePage == Utf8CodePage)
-        return sanitizeUtf8(utf8);
-    std::string valid = sanitizeUtf8(utf8);
-#ifdef _WIN32
-    int wideLength = MultiByteToWideChar(CP_UTF8, 0, valid.data(), static_cast<int>(valid.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, valid.data(), static_cast<int>(valid.size()), wide.data(), wideLength);
-    int length = WideCharToMultiByte(static_cast<UINT>(codePage), 0, wide.data(), wideLength, nullptr, 0, "?", nullptr);
-    std::string out(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(static_cast<UINT>(codePage), 0, wide.data(), wideLength, out.data(), length, "?", nullptr);
-    return out;
-#else
-    Iconv conv(iconvName(codePage), "UTF-8");
-    if (!conv.valid())
+    std::string valid = detail::sanitizeUtf8(utf8);
+    if (codePage == detail::Utf8CodePage)
         return valid;
-    std::string out;
-    std::size_t i = 0;
-    while (i < valid.size()) {
-        auto b = static_cast<unsigned char>(valid[i]);
-        std::size_t len = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
-        std::string piece;
-        if (convertWhole(conv.handle(), std::string_view(valid).substr(i, len), piece))
-            out += piece;
-        else
-            out += '?';
-        i += len;
-    }
-    return out;
-#endif
+    std::optional<std::string> converted = detail::systemFromUtf8(valid, codePage);
+    return converted ? std::move(*converted) : valid;
 }
 
 } // namespace platform

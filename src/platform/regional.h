@@ -27,7 +27,7 @@ struct RegionalSettings
     std::optional<std::array<std::string, 12>> shortMonthNames;
 };
 
-// Reads the settings from the system: on Windows the user's locale (GetLocaleInfo); elsewhere the
+// Reads the settings from the system: on Windows the user's locale (GetLocaleInfoEx); elsewhere the
 // POSIX locale (LC_ALL, LC_NUMERIC, LC_TIME, LANG). The C and POSIX locales give no date, time or
 // name settings; their decimal separator is ".".
 RegionalSettings readSystemRegionalSettings();

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "support/temp_folder.h"
+
 // Builds dBase files byte by byte for tests: the odd and broken files that no writer makes.
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -278,35 +279,14 @@ inline std::string fpt(const std::vector<std::pair<std::uint32_t, std::string>>&
 }
 
 // A fresh directory under the system's temporary directory, removed with its content at the end.
-class TempDir
+class TempDir : public support::TempFolder
 {
 public:
     TempDir()
+        : support::TempFolder("test_dbase")
     {
-        static std::random_device random;
-        const auto base = std::filesystem::temp_directory_path();
-        for (;;) {
-            m_path = base / ("test_dbase_" + std::to_string(random()) + std::to_string(random()));
-            if (std::filesystem::create_directory(m_path))
-                break;
-        }
     }
-    ~TempDir()
-    {
-        std::error_code error;
-        std::filesystem::permissions(
-            m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
-        std::filesystem::remove_all(m_path, error);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-    std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
-    void write(std::string_view name, std::string_view bytes) const { writeFile(m_path / name, bytes); }
-
-private:
-    std::filesystem::path m_path;
+    void write(std::string_view name, std::string_view bytes) const { writeFile(*this / name, bytes); }
 };
 
 } // namespace dbase::testing

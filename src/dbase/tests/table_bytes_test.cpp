@@ -7,6 +7,8 @@
 #include "dbase/table_layout.h"
 #include "dbf_builder.h"
 #include "platform/codepage.h"
+#include "platform/paths.h"
+#include "support/environment.h"
 
 #include <bit>
 #include <cstdlib>
@@ -14,7 +16,9 @@
 #include <gtest/gtest.h>
 #include <random>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,7 +75,7 @@ protected:
         return rows;
     }
 
-    std::string pathOf(std::string_view name) const { return (m_dir / name).string(); }
+    std::string pathOf(std::string_view name) const { return platform::pathText(m_dir / name); }
 
     TempDir m_dir;
 };
@@ -246,7 +250,8 @@ TEST_F(TableBytes, missingTerminatorAndPaddingAfterIt)
             .terminator(false)
             .record("uno" + rightAligned("1", 4))
             .build());
-    m_dir.write("CON.DBF",
+    // (Not "CON.DBF": CON names the console on Windows.)
+    m_dir.write("CONF.DBF",
         DbfBuilder(0x03)
             .column("A", 'C', 3)
             .column("B", 'N', 4)
@@ -256,7 +261,7 @@ TEST_F(TableBytes, missingTerminatorAndPaddingAfterIt)
     auto without = open("SIN.DBF");
     ASSERT_EQ(without->columns().size(), 2u);
     EXPECT_EQ(readAll(*without), (std::vector<std::vector<Value>> {{text("uno"), Value(1.0)}}));
-    auto with = open("CON.DBF");
+    auto with = open("CONF.DBF");
     ASSERT_EQ(with->columns().size(), 2u);
     EXPECT_EQ(readAll(*with), (std::vector<std::vector<Value>> {{text("dos"), Value(2.0)}}));
 }
@@ -327,15 +332,16 @@ TEST_F(TableBytes, withoutLanguageDriverTextIsInTheOemCodePage)
     EXPECT_EQ(table->codePage(), platform::oemCodePage());
 #ifndef _WIN32
     // Elsewhere than on Windows the OEM code page is a setting.
-    ::setenv("EDUCA_OEM_CP", "850", 1);
-    auto table850 = open("OEM.DBF");
-    EXPECT_EQ(table850->codePage(), 850);
-    EXPECT_EQ(readAll(*table850)[0][0], text("Ñø"));
-    ::setenv("EDUCA_OEM_CP", "437", 1);
+    {
+        support::ScopedEnvironment oem("EDUCA_OEM_CP", "850");
+        auto table850 = open("OEM.DBF");
+        EXPECT_EQ(table850->codePage(), 850);
+        EXPECT_EQ(readAll(*table850)[0][0], text("Ñø"));
+    }
+    support::ScopedEnvironment oem("EDUCA_OEM_CP", "437");
     auto table437 = open("OEM.DBF");
     EXPECT_EQ(table437->codePage(), 437);
     EXPECT_EQ(readAll(*table437)[0][0], text("Ñ¢"));
-    ::unsetenv("EDUCA_OEM_CP");
 #endif
 }
 
@@ -602,6 +608,7 @@ TEST_F(TableBytes, memosAcrossAndBeyondTheReadWindowComeOutWhole)
             for (std::size_t i = 0; i < memos.size(); ++i)
                 EXPECT_EQ(rows[i][0], text(platform::toUtf8(memos[i], 850))) << "memo " << i;
         }
+        opened.reset(); // Windows removes no file that is still open
         std::filesystem::remove(m_dir / layout.memoFile);
     }
 }
@@ -858,11 +865,31 @@ TEST_F(TableBytes, damagedVisualFoxProAndLevel7FilesNeverCrash)
 
 // ---- open modes
 
+// A table and its memo file whose names go beyond ASCII; a missing memo file is named as it is spelled.
+TEST_F(TableBytes, memoFileOfATableNamedBeyondAscii)
+{
+    m_dir.write("AÑO 2025.DBF", smallTable());
+    m_dir.write("AÑO 2025.DBT", dbt3({"uno", "dos"}));
+    const auto rows = readAll(*open("AÑO 2025.DBF"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][2], text("dos"));
+
+    m_dir.write("EDUCACIÓN.DBF", smallTable());
+    try {
+        open("EDUCACIÓN.DBF");
+        ADD_FAILURE() << "opened without its memo file";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.entries().at(0).context, pathOf("EDUCACIÓN.DBT"));
+    }
+}
+
 TEST_F(TableBytes, readWriteModeNeverWrites)
 {
     m_dir.write("PROF.DBF", smallTable());
     m_dir.write("PROF.DBT", dbt3({"uno", "dos"}));
-    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
+    // Whole seconds: some file systems keep no finer times.
+    const auto past = std::chrono::floor<std::chrono::seconds>(
+        std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
     std::filesystem::last_write_time(m_dir / "PROF.DBF", past);
     std::filesystem::last_write_time(m_dir / "PROF.DBT", past);
     const std::string tableBefore = readFile(m_dir / "PROF.DBF");
@@ -950,6 +977,32 @@ TEST_F(TableBytes, unreadableFileGivesAccessDenied)
         });
         EXPECT_EQ(result, 0) << "10: opened, 11: other error, 20-22: no child";
     }
+}
+#else
+// A file marked read-only: ReadWrite gives ReadOnlyTable, ReadOnly opens it, and it stays read-only.
+TEST_F(TableBytes, readOnlyFileRefusesReadWriteMode)
+{
+    m_dir.write("SOLO.DBF", DbfBuilder(0x03).column("A", 'C', 3).record("uno").build());
+    std::filesystem::permissions(m_dir / "SOLO.DBF", std::filesystem::perms::owner_read);
+    {
+        const std::filesystem::path file = m_dir / "SOLO.DBF";
+        const HANDLE probe = CreateFileW(
+            file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            CloseHandle(probe);
+            GTEST_SKIP() << "this system lets the user write a read-only file (Wine run by root)";
+        }
+    }
+    try {
+        open("SOLO.DBF", OpenMode::ReadWrite);
+        ADD_FAILURE() << "opened for writing";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.code(), ReadOnlyTable);
+        EXPECT_EQ(error.entries().at(0).context, pathOf("SOLO.DBF"));
+    }
+    EXPECT_EQ(readAll(*open("SOLO.DBF", OpenMode::ReadOnly)).size(), 1u);
+    EXPECT_EQ(std::filesystem::status(m_dir / "SOLO.DBF").permissions() & std::filesystem::perms::owner_write,
+        std::filesystem::perms::none);
 }
 #endif
 

@@ -4,13 +4,18 @@
 #include "platform/user_error.h"
 #include "test_support.h"
 
-#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace exporter {
 namespace {
@@ -48,6 +53,31 @@ protected:
     ExchangeDocument document {test::fixedMoment};
     TempDir dir;
 };
+
+#ifdef _WIN32
+
+// Another program holds the old document open (a viewer, an editor): Windows refuses to replace it.
+// The user is told so in Spanish, and the old document stays.
+TEST_F(AtomicSaveTest, aDocumentHeldOpenElsewhereIsKeptAndTheUserIsTold)
+{
+    const auto path = dir / "educa.xml";
+    writeFile(path, OldContent);
+    const HANDLE held = CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const auto text = saveFailure(document, path);
+    CloseHandle(held);
+    EXPECT_EQ(text,
+        "No se puede sustituir el archivo '" + platform::pathText(path)
+            + "': otro programa lo tiene abierto. Ciérrelo y vuelva a exportar");
+    EXPECT_EQ(readFile(path), OldContent);
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string> {"educa.xml"});
+    // Once it is closed, the same save goes through.
+    document.save(path);
+    EXPECT_EQ(readFile(path), document.toString());
+}
+
+#else
 
 // A save that cannot be made: the text names the file as chosen, followed by the system's text.
 struct UnsavableTarget
@@ -141,6 +171,8 @@ TEST_F(AtomicSaveTest, aLinkStaysAndTheFileItNamesGetsTheDocument)
         fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string> {"enlace.xml", "real.xml"}));
 }
+
+#endif
 
 } // namespace
 } // namespace exporter

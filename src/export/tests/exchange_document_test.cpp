@@ -218,7 +218,7 @@ TEST_F(ExchangeDocumentTest, savingIntoAMissingFolderNamesTheFileAndKeepsNothing
         FAIL() << "saved into a missing folder";
     } catch (const platform::UserError& e) {
         EXPECT_EQ(std::string(e.what()),
-            "No se puede escribir el archivo '" + path.string() + "': " + systemErrorText(ENOENT));
+            "No se puede escribir el archivo '" + platform::pathText(path) + "': " + test::missingFolderText());
     }
     EXPECT_TRUE(test::folderEntries(dir.path()).empty());
 }

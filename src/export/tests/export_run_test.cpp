@@ -1,6 +1,7 @@
 #include "export/export_run.h"
 #include "platform/regional.h"
 #include "platform/user_error.h"
+#include "support/environment.h"
 #include "test_support.h"
 
 #include <cstdio>
@@ -99,14 +100,14 @@ protected:
     fs::path datos() const { return dir / "datos"; }
     fs::path mtemp() const { return dir / "mtemp"; }
     fs::path out() const { return dir / "out"; }
-    std::string outputFile() const { return (out() / "educa.xml").string(); }
+    std::string outputFile() const { return platform::pathText(out() / "educa.xml"); }
 
     ExportSummary run()
     {
         if (!tables.wwTableSoluc.active())
-            tables.wwTableSoluc.setDatabaseName(mtemp().string());
+            tables.wwTableSoluc.setDatabaseName(platform::pathText(mtemp()));
         ExportOptions options;
-        options.dataDirectory = datos().string() + "/";
+        options.dataDirectory = platform::pathText(datos()) + "/";
         options.clock = test::fixedMoment;
         return runExport(tables, state, ui, options);
     }
@@ -187,23 +188,27 @@ TEST_F(ExportRunTest, placeholderOnlyTableIsNeverAskedForTheFieldsOfItsRows)
     EXPECT_EQ(summary.rowCounts[2], 0);
 }
 
+#ifndef _WIN32
+// (On Windows c:\mtemp is the real folder, tested in the table layer.)
 TEST_F(ExportRunTest, solucIsReadFromItsOwnFixedDirectory)
 {
     // "c:\mtemp" maps through drive C's folder; the program directory holds a decoy SOLUC.DBF.
     TempDir driveC;
     fs::create_directory(driveC / "mtemp");
     fs::copy_file(mtemp() / "SOLUC.DBF", driveC / "mtemp" / "SOLUC.DBF");
-    ASSERT_EQ(::setenv("EDUCA_DRIVE_C", driveC.path().c_str(), 1), 0);
     ui.answers.push_back(outputFile());
     ExportOptions options;
     options.dataDirectory = datos().string() + "/";
     options.clock = test::fixedMoment;
     EXPECT_EQ(tables.wwTableSoluc.databaseName(), "c:\\mtemp");
-    runExport(tables, state, ui, options);
-    ::unsetenv("EDUCA_DRIVE_C");
+    {
+        support::ScopedEnvironment drive("EDUCA_DRIVE_C", driveC.path().string());
+        runExport(tables, state, ui, options);
+    }
     EXPECT_EQ(readFile(outputFile()), SchoolDocument);
     EXPECT_EQ(tables.wwTableSoluc.databaseName(), "c:\\mtemp");
 }
+#endif
 
 TEST_F(ExportRunTest, cancelledDialogWithoutAnyNameInStandAloneModeOnlyTells)
 {
@@ -266,7 +271,7 @@ TEST_P(ExportRunFailureTest, writesNothingAndLeavesTheExistingFileAlone)
     const auto& c = GetParam();
     std::string target = outputFile();
     if (c.tableFile == nullptr)
-        target = (out() / "falta" / "educa.xml").string();
+        target = platform::pathText(out() / "falta" / "educa.xml");
     else if (c.oddTable == nullptr)
         fs::remove(datos() / c.tableFile);
     else
@@ -320,6 +325,9 @@ TEST_F(ExportRunTest, nextRunRereadsTheTableLeftOpenFromItsFirstRow)
     EXPECT_FALSE(fs::exists(outputFile()));
 }
 
+#ifndef _WIN32
+// (Python and lxml are Linux programs: the Windows build checks the same document against the Linux
+// one instead, byte for byte.)
 TEST_F(ExportRunTest, independentXmlReaderGivesTheTableTextsBack)
 {
     if (std::system("/usr/bin/python3 -c 'import lxml.etree' >/dev/null 2>&1") != 0)
@@ -362,6 +370,8 @@ TEST_F(ExportRunTest, independentXmlReaderGivesTheTableTextsBack)
     EXPECT_EQ(values["GRUPF 6 ABREV"], "*");
     EXPECT_EQ(values.size(), 3u * 13 + 5u * 4 + 4u * 4 + 6u * 8 + 2u * 5 + 2u * 12);
 }
+
+#endif
 
 } // namespace
 } // namespace exporter

@@ -4,7 +4,6 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace exporter {
 namespace {
@@ -68,20 +67,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, ParseToolArgumentsTest,
 
 // --- The built program ---------------------------------------------------------------------------
 
-struct ProgramResult
-{
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text)
-{
-    std::string result = "'";
-    for (char c : text)
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
+using support::ProgramResult;
 
 class ExportToolProgramTest : public ::testing::Test
 {
@@ -93,26 +79,27 @@ protected:
         fs::create_directory(dir / "out");
     }
 
-    // Runs educa-export in the C locale (so "." is the decimal separator and system texts are the
-    // untranslated ones this process also gets).
+    // Runs educa-export, on POSIX systems in the C locale (so "." is the decimal separator and
+    // system texts are the untranslated ones this process also gets). Under Wine the locale stays the
+    // test's own UTF-8 one (Wine needs it for file names), whose regional settings also give ".".
     ProgramResult runProgram(const std::vector<std::string>& arguments)
     {
-        std::string command = "env LC_ALL=C LANG=C " + quoted(EDUCA_EXPORT_PATH);
-        for (const auto& argument : arguments)
-            command += " " + quoted(argument);
-        command += " >" + quoted((dir / "stdout.txt").string()) + " 2>" + quoted((dir / "stderr.txt").string());
-        ProgramResult result;
-        const int status = std::system(command.c_str());
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = readFile(dir / "stdout.txt");
-        result.err = readFile(dir / "stderr.txt");
-        return result;
+#ifdef _WIN32
+        const std::vector<std::pair<std::string, std::optional<std::string>>> environment;
+#else
+        const std::vector<std::pair<std::string, std::optional<std::string>>> environment {
+            {"LC_ALL", "C"}, {"LANG", "C"}};
+#endif
+        return support::runProgram(EDUCA_EXPORT_PATH, arguments, environment, dir.path());
     }
 
-    std::string output() const { return (dir / "out" / "educa.xml").string(); }
+    std::string output() const
+    {
+        return platform::pathText(dir / "out" / "educa.xml");
+    }
     std::vector<std::string> exportArguments() const
     {
-        return {"--datos", (dir / "datos").string(), "-s", (dir / "mtemp").string(), "-o", output()};
+        return {"--datos", platform::pathText(dir / "datos"), "-s", platform::pathText(dir / "mtemp"), "-o", output()};
     }
 
     TempDir dir;
@@ -156,13 +143,13 @@ TEST_F(ExportToolProgramTest, failureGivesTheErrorBoxTextAndLeavesTheFileAlone)
 
 TEST_F(ExportToolProgramTest, unwritableOutputFailsWithTheSystemText)
 {
-    const auto target = (dir / "out" / "falta" / "educa.xml").string();
+    const auto target = platform::pathText(dir / "out" / "falta" / "educa.xml");
     auto arguments = exportArguments();
     arguments.back() = target;
     const auto result = runProgram(arguments);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err,
-        errorBoxText("No se puede escribir el archivo '" + target + "': " + systemErrorText(ENOENT)) + "\n");
+        errorBoxText("No se puede escribir el archivo '" + target + "': " + test::missingFolderText()) + "\n");
     EXPECT_TRUE(folderEntries(dir / "out").empty());
 }
 
@@ -186,6 +173,27 @@ TEST_F(ExportToolProgramTest, exportsTheSampleSchool)
     EXPECT_NE(text.find("ñ"), std::string::npos);
     EXPECT_EQ(text.find(R"(ABREV="*")"), std::string::npos);
     EXPECT_TRUE(golden::matchesApartFromFecha("sample.xml", text));
+}
+
+// Folder and file names beyond ASCII arrive whole (on Windows the program takes its arguments in
+// UTF-16), and the messages name them in UTF-8.
+TEST_F(ExportToolProgramTest, namesBeyondAsciiArriveWhole)
+{
+    const fs::path datos = dir / "Año 2025" / "Horario";
+    fs::create_directories(datos.parent_path());
+    fs::rename(dir / "datos", datos);
+    const std::string output = platform::pathText(dir / "out" / platform::pathFromUtf8("educación.xml"));
+    const auto result = runProgram(
+        {"--datos", platform::pathText(datos), "-s", platform::pathText(dir / "mtemp"), "--salida=" + output});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("Proceso finalizado\n", 0), 0u) << result.out;
+    EXPECT_EQ(folderEntries(dir / "out"), std::vector<std::string> {"educación.xml"});
+
+    fs::remove(datos / "PROF.DBF");
+    const auto failure
+        = runProgram({"-d", platform::pathText(datos), "-s", platform::pathText(dir / "mtemp"), "-o", output});
+    EXPECT_EQ(failure.exitCode, 1);
+    EXPECT_NE(failure.err.find(platform::pathText(datos)), std::string::npos) << failure.err;
 }
 
 TEST_F(ExportToolProgramTest, wrongArgumentsExitWithTwoAndTheUsage)

@@ -1,8 +1,13 @@
 #pragma once
 
 #include "export/export_run.h"
+#include "export/failure_text.h"
+#include "platform/paths.h"
 #include "platform/regional.h"
+#include "support/run_program.h"
+#include "support/temp_folder.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -18,31 +23,24 @@ namespace exporter::test {
 namespace fs = std::filesystem;
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
-class TempDir
+class TempDir : public support::TempFolder
 {
 public:
     TempDir()
+        : support::TempFolder("educa-export-test")
     {
-        std::string pattern = (fs::temp_directory_path() / "educa-export-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
     }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_path, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const fs::path& path() const { return m_path; }
-    fs::path operator/(const std::string& name) const { return m_path / name; }
-
-private:
-    fs::path m_path;
 };
+
+// The text of a save into a folder that does not exist, as the system gives it (trimmed).
+inline std::string missingFolderText()
+{
+#ifdef _WIN32
+    return trimFailureText(support::systemMessage(3)); // ERROR_PATH_NOT_FOUND
+#else
+    return systemErrorText(ENOENT);
+#endif
+}
 
 inline fs::path fixture(const std::string& relative)
 {
@@ -73,7 +71,7 @@ inline std::vector<std::string> folderEntries(const fs::path& folder)
 {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+        names.push_back(platform::pathText(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -1,9 +1,12 @@
 #include "help/help_file_name.h"
+#include "support/environment.h"
+#include "support/temp_folder.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -84,17 +87,14 @@ class LocalHelpFileTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_dir = std::filesystem::temp_directory_path() / ("educa_help_path_" + std::to_string(::getpid()));
         std::filesystem::create_directories(m_dir / "Ayuda");
         std::ofstream(m_dir / "Ayuda" / "educa.chm") << "x";
-        ::setenv("EDUCA_DRIVE_D", m_dir.c_str(), 1);
+        m_drive.emplace("EDUCA_DRIVE_D", m_dir.string());
     }
-    void TearDown() override
-    {
-        ::unsetenv("EDUCA_DRIVE_D");
-        std::filesystem::remove_all(m_dir);
-    }
-    std::filesystem::path m_dir;
+    void TearDown() override { m_drive.reset(); }
+    support::TempFolder m_temp {"educa-help-path"};
+    std::filesystem::path m_dir = m_temp.path();
+    std::optional<support::ScopedEnvironment> m_drive;
 };
 
 TEST_F(LocalHelpFileTest, driveTextMapsLikeTableDirectoriesAndCaseIsIgnored)

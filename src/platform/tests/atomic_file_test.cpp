@@ -1,5 +1,7 @@
 #include "file_helpers.h"
 #include "platform/atomic_file.h"
+#include "platform/paths.h"
+#include "support/temp_folder.h"
 
 #include <algorithm>
 #include <fstream>
@@ -8,12 +10,13 @@
 #include <iterator>
 #include <optional>
 #include <ostream>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
 #include <dlfcn.h>
 #include <sys/resource.h>
@@ -91,23 +94,8 @@ FileWriteError failureOf(const std::function<void()>& write)
 class AtomicFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("educa_atomic_") + test->name() + "_" + std::to_string(std::random_device {}());
-        std::replace(name.begin(), name.end(), '/', '_');
-        m_dir = fs::temp_directory_path() / name;
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        for (const auto& entry : fs::recursive_directory_iterator(m_dir, ec))
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_dir, ec);
-    }
-
-    fs::path m_dir;
+    support::TempFolder m_temp {"educa-atomic"};
+    const fs::path& m_dir = m_temp.path();
 };
 
 TEST_F(AtomicFileTest, createsANewFileAndLeavesNothingElse)
@@ -201,6 +189,118 @@ TEST_F(AtomicFileTest, aMissingFolderFailsAndCreatesNothing)
     EXPECT_EQ(failure.step(), FileWriteStep::Write);
     EXPECT_TRUE(fs::is_empty(m_dir));
 }
+
+// Runs in a folder and goes back to the previous one at the end.
+class CurrentFolder
+{
+public:
+    explicit CurrentFolder(const fs::path& folder)
+        : m_previous(fs::current_path())
+    {
+        fs::current_path(folder);
+    }
+    ~CurrentFolder()
+    {
+        std::error_code ec;
+        fs::current_path(m_previous, ec);
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    fs::path m_previous;
+};
+
+// The ways a user may name an existing file to be replaced: relative or absolute, with "." and "..",
+// with "/" (and on Windows "\"), with letters beyond ASCII in the folder's and the file's name.
+struct PathForm
+{
+    const char* name;
+    const char* folder; // made inside the test's folder, UTF-8
+    const char* given; // as handed to the writer, relative to the test's folder unless absolute
+    bool absolute; // given is put after the test's folder
+};
+
+void PrintTo(const PathForm& form, std::ostream* os)
+{
+    *os << form.name;
+}
+
+class ReplacedPathTest : public AtomicFileTest, public ::testing::WithParamInterface<PathForm>
+{
+};
+
+TEST_P(ReplacedPathTest, replacesTheExistingFileAndLeavesNothingElse)
+{
+    const PathForm& form = GetParam();
+    const fs::path folder = m_dir / platform::pathFromUtf8(form.folder);
+    fs::create_directories(folder);
+    const fs::path file = folder / platform::pathFromUtf8("educación.xml");
+    writeAll(file, OldContent);
+    {
+        CurrentFolder inside(m_dir);
+        const std::string given = form.absolute ? platform::pathText(m_dir) + "/" + form.given : form.given;
+        writeFileAtomically(platform::pathFromUtf8(given), std::string_view("nuevo"));
+    }
+    EXPECT_EQ(readAll(file), "nuevo");
+    EXPECT_EQ(folderEntries(folder), std::vector<std::string> {"educación.xml"});
+}
+
+const PathForm PathForms[] = {
+    {"relative", "x", "x/educación.xml", false},
+    {"dotted", "x", "./x/../x/educación.xml", false},
+    {"absoluteWithSlashes", "Año 2025/Horario", "Año 2025/Horario/educación.xml", true},
+    {"nonAscii", "Año 2025", "Año 2025/educación.xml", false},
+#ifdef _WIN32
+    {"backslashes", "Año 2025\\Horario", "Año 2025\\Horario\\educación.xml", false},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Forms, ReplacedPathTest, ::testing::ValuesIn(PathForms),
+    [](const auto& info) { return std::string(info.param.name); });
+
+#ifdef _WIN32
+
+TEST_F(AtomicFileTest, aReadOnlyFileIsRefusedAndKept)
+{
+    const fs::path file = m_dir / "educa.xml";
+    writeAll(file, OldContent);
+    fs::permissions(
+        file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
+    ASSERT_NE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    const auto failure = failureOf([&] { writeFileAtomically(file, std::string_view("nuevo")); });
+    EXPECT_EQ(failure.code(), std::error_code(ERROR_ACCESS_DENIED, std::system_category()));
+    EXPECT_EQ(failure.step(), FileWriteStep::Write);
+    EXPECT_FALSE(failure.systemText().empty());
+    EXPECT_EQ(readAll(file), OldContent);
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"educa.xml"});
+}
+
+// Another program has the file open, sharing it for reading only, as editors and viewers do:
+// Windows refuses to replace it, and the old file stays as it was.
+TEST_F(AtomicFileTest, aFileHeldOpenElsewhereIsKeptAndTheFailureSaysSo)
+{
+    const fs::path file = m_dir / "educa.xml";
+    writeAll(file, OldContent);
+    const HANDLE held = CreateFileW(
+        file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::optional<FileWriteError> failure;
+    try {
+        writeFileAtomically(file, std::string_view("nuevo"));
+    } catch (const FileWriteError& error) {
+        failure = error;
+    }
+    CloseHandle(held);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->step(), FileWriteStep::Replace);
+    EXPECT_TRUE(platform::isFileInUse(failure->code())) << failure->code().value();
+    EXPECT_EQ(failure->file(), file);
+    EXPECT_EQ(readAll(file), OldContent);
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"educa.xml"});
+}
+
+#endif
 
 #ifndef _WIN32
 

@@ -1,7 +1,7 @@
 #include "platform/codepage.h"
 #include "platform/text.h"
+#include "support/environment.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,10 +28,27 @@ INSTANTIATE_TEST_SUITE_P(CodePages, ToUtf8,
                           "and\xA4",
                           "Ñandñ"},
         Conversion {850, "\x82\xA0\xA1\xA2\xA3", "éáíóú"}, Conversion {437, "\xA5", "Ñ"},
-        Conversion {1252, "\xD1\xF1\x80", "Ññ€"}, Conversion {1252, "\x81", "\xEF\xBF\xBD"}, // no character in 1252
-        Conversion {932, "\x82\xA0", "あ"}, Conversion {932, "\x82", "\xEF\xBF\xBD"},
+        Conversion {1252, "\xD1\xF1\x80", "Ññ€"}, Conversion {932, "\x82\xA0", "あ"},
         Conversion {65001, "a\xC3\xB1\xFF", "añ\xEF\xBF\xBD"}, Conversion {850, "plain", "plain"},
         Conversion {850, std::string("a\0b", 3), std::string("a\0b", 3)}));
+
+// Bytes that a code page leaves undefined, and broken double-byte characters, become U+FFFD on every
+// system (Windows itself would decode 0x81 of code page 1252 as U+0081 and a lone lead byte of code
+// page 932 as U+30FB), so that a table reads the same everywhere.
+INSTANTIATE_TEST_SUITE_P(UndefinedBytes, ToUtf8,
+    ::testing::Values(Conversion {1252,
+                          "a\x81\x8D\x8F\x90\x9D"
+                          "b",
+                          "a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+                          "b"},
+        Conversion {1250, "\x81\x8A", "\xEF\xBF\xBDŠ"},
+        // ISO 8859-1 defines the C1 controls: they stay.
+        Conversion {28591, "\x81\xD1", "\xC2\x81Ñ"},
+        // A lead byte at the end, and one followed by a byte that cannot end the character.
+        Conversion {932, "\x82", "\xEF\xBF\xBD"}, Conversion {932, "a\x82\xA0\x82", "aあ\xEF\xBF\xBD"},
+        Conversion {932, "\x82 b", "\xEF\xBF\xBD b"},
+        // 0x80 of the double-byte pages, which Windows would decode as U+0080.
+        Conversion {932, "a\x80\x82\xA0", "a\xEF\xBF\xBDあ"}, Conversion {949, "\x80", "\xEF\xBF\xBD"}));
 
 TEST(CodePages, unknownCodePageKeepsValidTextAndReplacesTheRest)
 {
@@ -45,6 +62,8 @@ TEST(CodePages, fromUtf8MarksWhatTheCodePageCannotHold)
         "\xA5"
         "and\xA3?");
     EXPECT_EQ(platform::fromUtf8("Ñ€", 1252), "\xD1\x80");
+    // No look-alike letter for one the code page lacks.
+    EXPECT_EQ(platform::fromUtf8("ā", 1252), "?");
 }
 
 TEST(CodePages, languageDriversOfSpanishTables)
@@ -75,19 +94,38 @@ TEST(CodePages, dBase7DriverNames)
     EXPECT_EQ(platform::codePageForDriverName("XYZ"), 0);
 }
 
+#ifdef _WIN32
+
+// Windows has code pages of its own (GetACP, GetOEMCP); the settings of other systems play no part.
+TEST(CodePages, systemCodePagesAreTheSystems)
+{
+    const int ansi = platform::ansiCodePage();
+    const int oem = platform::oemCodePage();
+    EXPECT_TRUE(platform::isCodePageSupported(ansi)) << ansi;
+    EXPECT_TRUE(platform::isCodePageSupported(oem)) << oem;
+    support::ScopedEnvironment ansiSetting("EDUCA_ANSI_CP", "1250");
+    support::ScopedEnvironment oemSetting("EDUCA_OEM_CP", ansi == 437 ? "850" : "437");
+    EXPECT_EQ(platform::ansiCodePage(), ansi);
+    EXPECT_EQ(platform::oemCodePage(), oem);
+}
+
+#else
+
 TEST(CodePages, systemCodePagesAreSettings)
 {
-    ::unsetenv("EDUCA_ANSI_CP");
-    ::unsetenv("EDUCA_OEM_CP");
-    EXPECT_EQ(platform::ansiCodePage(), 1252);
-    EXPECT_EQ(platform::oemCodePage(), 850);
-    ::setenv("EDUCA_OEM_CP", "437", 1);
-    ::setenv("EDUCA_ANSI_CP", "nonsense", 1);
+    {
+        support::ScopedEnvironment ansi("EDUCA_ANSI_CP", std::nullopt);
+        support::ScopedEnvironment oem("EDUCA_OEM_CP", std::nullopt);
+        EXPECT_EQ(platform::ansiCodePage(), 1252);
+        EXPECT_EQ(platform::oemCodePage(), 850);
+    }
+    support::ScopedEnvironment ansi("EDUCA_ANSI_CP", "nonsense");
+    support::ScopedEnvironment oem("EDUCA_OEM_CP", "437");
     EXPECT_EQ(platform::oemCodePage(), 437);
     EXPECT_EQ(platform::ansiCodePage(), 1252);
-    ::unsetenv("EDUCA_ANSI_CP");
-    ::unsetenv("EDUCA_OEM_CP");
 }
+
+#endif
 
 TEST(Text, caseIsIgnoredAsTheLanguageDoes)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/paths.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -23,12 +25,12 @@ inline void writeAll(const std::filesystem::path& file, const std::string& conte
     std::ofstream(file, std::ios::binary) << content;
 }
 
-// The names in a folder, sorted.
+// The names in a folder (UTF-8), sorted.
 inline std::vector<std::string> folderEntries(const std::filesystem::path& folder)
 {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+        names.push_back(platform::pathText(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -1,12 +1,16 @@
 #include "file_helpers.h"
 #include "platform/ini_file.h"
+#include "platform/paths.h"
 #include "platform/user_error.h"
+#include "support/temp_folder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -74,20 +78,6 @@ using platform::testing::writeAll;
 class ProfileFile : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() / (std::string("educa_ini_") + test->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_dir, ec);
-    }
-
     // Expects the write to fail with the message naming the file.
     void expectFailure(const fs::path& file)
     {
@@ -95,11 +85,12 @@ protected:
             platform::writeProfileString(file, "Transformadores", "Transformado", "1");
             ADD_FAILURE() << "no failure writing " << file;
         } catch (const platform::UserError& error) {
-            EXPECT_EQ(std::string(error.what()), "Unable to write to " + file.string());
+            EXPECT_EQ(std::string(error.what()), "Unable to write to " + platform::pathText(file));
         }
     }
 
-    fs::path m_dir;
+    support::TempFolder m_temp {"educa-ini"};
+    const fs::path& m_dir = m_temp.path();
 };
 
 TEST_F(ProfileFile, missingFileIsCreated)
@@ -117,10 +108,13 @@ TEST_F(ProfileFile, existingFileIsEditedAndKeepsItsPermissions)
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     platform::writeProfileString(file, "Transformadores", "Transformado", "1");
     EXPECT_EQ(readAll(file), "[General]\r\nDatos=c:\\mtemp\r\n[transformadores]\r\ntransformado=1\r\nOtro=x");
+#ifndef _WIN32
     EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+#endif
     EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"Morvanta.ini"});
 }
 
+#ifndef _WIN32
 TEST_F(ProfileFile, symbolicLinkStaysALink)
 {
     const fs::path target = m_dir / "real.ini";
@@ -131,6 +125,7 @@ TEST_F(ProfileFile, symbolicLinkStaysALink)
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(readAll(target), "[Transformadores]\nTransformado=1\n");
 }
+#endif
 
 TEST_F(ProfileFile, missingFolderOrFileAsFolderFails)
 {
@@ -144,6 +139,7 @@ TEST_F(ProfileFile, missingFolderOrFileAsFolderFails)
     EXPECT_EQ(folderEntries(m_dir), (std::vector<std::string> {"Morvanta.ini", "archivo"}));
 }
 
+#ifndef _WIN32
 // A file that exists but cannot be read must not be taken for a missing one and overwritten.
 TEST_F(ProfileFile, unreadableFileIsNotReplaced)
 {
@@ -151,13 +147,12 @@ TEST_F(ProfileFile, unreadableFileIsNotReplaced)
     fs::create_symlink(loop.filename(), loop);
     expectFailure(loop);
     EXPECT_TRUE(fs::is_symlink(loop));
-#ifndef _WIN32
     const fs::path fifo = m_dir / "fifo.ini";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     expectFailure(fifo);
     EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
-#endif
 }
+#endif
 
 TEST_F(ProfileFile, readOnlyFileIsLeftAlone)
 {
@@ -169,7 +164,60 @@ TEST_F(ProfileFile, readOnlyFileIsLeftAlone)
     EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"Morvanta.ini"});
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+
+// The host reads the file with GetPrivateProfileStringA: what we write must read back so, with the
+// host's other sections and keys as they were.
+struct HostIni
+{
+    const char* name;
+    std::string before;
+    const char* value;
+};
+
+void PrintTo(const HostIni& ini, std::ostream* os)
+{
+    *os << ini.name;
+}
+
+class ProfileReadBack : public ProfileFile, public ::testing::WithParamInterface<HostIni>
+{
+protected:
+    std::string read(const char* section, const char* key)
+    {
+        char buffer[256] = {};
+        const std::string path = (m_dir / "Morvanta.ini").string();
+        GetPrivateProfileStringA(section, key, "(ninguno)", buffer, sizeof buffer, path.c_str());
+        return buffer;
+    }
+};
+
+TEST_P(ProfileReadBack, theSystemReadsTheValueAndTheHostsKeys)
+{
+    const fs::path file = m_dir / "Morvanta.ini";
+    if (!GetParam().before.empty())
+        writeAll(file, GetParam().before);
+    platform::writeProfileString(file, "Transformadores", "Transformado", GetParam().value);
+    EXPECT_EQ(read("Transformadores", "Transformado"), GetParam().value);
+    EXPECT_EQ(read("transformadores", "TRANSFORMADO"), GetParam().value);
+    if (GetParam().before.find("Datos") != std::string::npos) {
+        EXPECT_EQ(read("General", "Datos"), "c:\\mtemp");
+        EXPECT_EQ(read("General", "Curso"), "2025-2026");
+        EXPECT_EQ(read("Transformadores", "Otro"), "x");
+    }
+    EXPECT_EQ(read("Transformadores", "Falta"), "(ninguno)");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ProfileReadBack,
+    ::testing::Values(HostIni {"newFileOne", "", "1"}, HostIni {"newFileZero", "", "0"},
+        HostIni {"hostFileCrLf",
+            "[General]\r\nDatos=c:\\mtemp\r\nCurso=2025-2026\r\n\r\n[Transformadores]\r\nOtro=x\r\n", "1"},
+        HostIni {"hostFileOldValue",
+            "[General]\nDatos=c:\\mtemp\nCurso=2025-2026\n[Transformadores]\nTransformado=1\nOtro=x\n", "0"},
+        HostIni {"sectionInOtherCase", "[TRANSFORMADORES]\r\ntransformado = 0\r\n", "1"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+#else
 // A write that fails halfway (here: the file size limit) leaves the old file whole and no temporary file.
 TEST_F(ProfileFile, failedWriteKeepsTheOldFile)
 {

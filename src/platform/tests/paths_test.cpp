@@ -1,6 +1,7 @@
 #include "platform/paths.h"
+#include "support/environment.h"
+#include "support/temp_folder.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -8,47 +9,53 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const char* value)
-        : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
+using support::ScopedEnvironment;
 
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+#ifdef _WIN32
+constexpr char Separator = '\\';
+constexpr const char* ProgramFile = "test_platform.exe";
+#else
+constexpr char Separator = '/';
+constexpr const char* ProgramFile = "test_platform";
+#endif
 
 TEST(Paths, programDirectoryIsTheExecutablesFolderWithASeparator)
 {
     std::string dir = platform::programDirectory();
     ASSERT_FALSE(dir.empty());
-    EXPECT_EQ(dir.back(), '/');
-    EXPECT_TRUE(fs::exists(fs::path(dir) / "test_platform"));
+    EXPECT_EQ(dir.back(), Separator);
+    EXPECT_TRUE(fs::exists(platform::pathFromUtf8(dir) / ProgramFile)) << dir;
     platform::setProgramDirectoryOverride("/tmp/x");
-    EXPECT_EQ(platform::programDirectory(), "/tmp/x/");
+    EXPECT_EQ(platform::programDirectory(), std::string("/tmp/x") + Separator);
+    platform::setProgramDirectoryOverride("/tmp/y/");
+    EXPECT_EQ(platform::programDirectory(), "/tmp/y/");
     platform::setProgramDirectoryOverride("");
     EXPECT_EQ(platform::programDirectory(), dir);
 }
 
+TEST(Paths, joinPutsOneSeparatorBetween)
+{
+    EXPECT_EQ(platform::joinPath("/a", "PROF.DBF"), fs::path("/a/PROF.DBF"));
+    EXPECT_EQ(platform::joinPath("/a/", "PROF.DBF"), fs::path("/a/PROF.DBF"));
+    EXPECT_EQ(platform::pathText(platform::joinPath(platform::pathFromUtf8("Año"), "educación.xml")),
+        std::string("Año") + static_cast<char>(fs::path::preferred_separator) + "educación.xml");
+}
+
+#ifdef _WIN32
+
+// Windows has drive letters of its own: a directory text is a real folder, c:\mtemp included.
+TEST(Paths, directoryTextsAreRealFoldersOnWindows)
+{
+    ScopedEnvironment drive("EDUCA_DRIVE_C", "C:\\otra");
+    EXPECT_EQ(platform::mapDirectory("c:\\mtemp"), fs::path(L"c:\\mtemp"));
+    EXPECT_EQ(platform::mapDirectory("D:\\Año 2025\\Horario"), fs::path(L"D:\\A\u00F1o 2025\\Horario"));
+}
+
+#else
+
 TEST(Paths, driveLettersMapThroughTheEnvironmentFirst)
 {
-    ScopedEnv drive("EDUCA_DRIVE_C", "/srv/morvanta");
+    ScopedEnvironment drive("EDUCA_DRIVE_C", "/srv/morvanta");
     EXPECT_EQ(platform::mapDirectory("c:\\mtemp"), fs::path("/srv/morvanta/mtemp"));
     EXPECT_EQ(platform::mapDirectory("C:\\mtemp\\sub\\"), fs::path("/srv/morvanta/mtemp/sub/"));
     EXPECT_EQ(platform::mapDirectory("c:"), fs::path("/srv/morvanta"));
@@ -56,13 +63,13 @@ TEST(Paths, driveLettersMapThroughTheEnvironmentFirst)
 
 TEST(Paths, driveLettersFallBackToWinesMapping)
 {
-    ScopedEnv drive("EDUCA_DRIVE_D", nullptr);
+    ScopedEnvironment drive("EDUCA_DRIVE_D", std::nullopt);
     {
-        ScopedEnv prefix("WINEPREFIX", "/opt/wine");
+        ScopedEnvironment prefix("WINEPREFIX", "/opt/wine");
         EXPECT_EQ(platform::mapDirectory("D:\\datos"), fs::path("/opt/wine/dosdevices/d:/datos"));
     }
-    ScopedEnv prefix("WINEPREFIX", nullptr);
-    ScopedEnv home("HOME", "/home/ana");
+    ScopedEnvironment prefix("WINEPREFIX", std::nullopt);
+    ScopedEnvironment home("HOME", "/home/ana");
     EXPECT_EQ(platform::mapDirectory("d:\\datos"), fs::path("/home/ana/.wine/dosdevices/d:/datos"));
 }
 
@@ -70,25 +77,56 @@ TEST(Paths, directoriesWithoutADriveStayAsTheyAre)
 {
     EXPECT_EQ(platform::mapDirectory("/var/lib/morvanta/"), fs::path("/var/lib/morvanta/"));
     EXPECT_EQ(platform::mapDirectory("datos\\horarios"), fs::path("datos/horarios"));
-    EXPECT_EQ(platform::joinPath("/a", "PROF.DBF"), fs::path("/a/PROF.DBF"));
-    EXPECT_EQ(platform::joinPath("/a/", "PROF.DBF"), fs::path("/a/PROF.DBF"));
 }
 
-TEST(Paths, filesAreFoundWithoutRegardToCase)
+#endif
+
+// What findFileNoCase answers for a name asked, with asig.dbf and PROF.DBF on disk (and, where the
+// file system tells case apart, prof.dbf too).
+struct Lookup
 {
-    fs::path dir = fs::temp_directory_path() / "educa-paths-test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const char* asked;
+    const char* found; // nullptr: nothing
+};
+
+class FindFileNoCase : public ::testing::TestWithParam<Lookup>
+{
+};
+
+TEST_P(FindFileNoCase, findsTheFileWhateverTheCase)
+{
+    support::TempFolder dir("educa-paths");
     std::ofstream(dir / "asig.dbf") << "x";
     std::ofstream(dir / "PROF.DBF") << "x";
+#ifndef _WIN32
     std::ofstream(dir / "prof.dbf") << "x";
-
-    EXPECT_EQ(platform::findFileNoCase(dir, "Asig.DBF"), dir / "asig.dbf");
-    EXPECT_EQ(platform::findFileNoCase(dir, "prof.dbf"), dir / "prof.dbf"); // the exact name wins
-    EXPECT_EQ(platform::findFileNoCase(dir, "Prof.Dbf"), dir / "PROF.DBF"); // else the first in name order
-    EXPECT_EQ(platform::findFileNoCase(dir, "AULA.DBF"), std::nullopt);
-    EXPECT_EQ(platform::findFileNoCase(dir / "missing", "AULA.DBF"), std::nullopt);
-    fs::remove_all(dir);
+#endif
+    const auto found = platform::findFileNoCase(dir.path(), GetParam().asked);
+    if (GetParam().found == nullptr) {
+        EXPECT_EQ(found, std::nullopt);
+    } else {
+        ASSERT_TRUE(found.has_value());
+        EXPECT_EQ(found->filename(), fs::path(GetParam().found));
+        EXPECT_TRUE(fs::is_regular_file(*found));
+    }
+    EXPECT_EQ(platform::findFileNoCase(dir / "missing", GetParam().asked), std::nullopt);
 }
+
+const Lookup Lookups[] = {
+#ifdef _WIN32
+    // The file system ignores case and the name comes back as asked.
+    {"Asig.DBF", "Asig.DBF"},
+    {"prof.dbf", "prof.dbf"},
+    {"Prof.Dbf", "Prof.Dbf"},
+#else
+    // The name comes back as on disk: the exact one when it exists, else the first in name order.
+    {"Asig.DBF", "asig.dbf"},
+    {"prof.dbf", "prof.dbf"},
+    {"Prof.Dbf", "PROF.DBF"},
+#endif
+    {"AULA.DBF", nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(Names, FindFileNoCase, ::testing::ValuesIn(Lookups));
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/posix_locale_map.h"
 #include "platform/regional.h"
+#include "support/environment.h"
 
 #include <array>
 #include <cstdlib>
@@ -8,7 +9,9 @@
 #include <map>
 #include <string>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <locale.h>
 #include <unistd.h>
 #endif
@@ -149,21 +152,19 @@ public:
     {
         for (const auto& [name, value] : m_saved) {
             if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
+                support::setEnvironment(name, *value);
             else
-                ::unsetenv(name.c_str());
+                support::unsetEnvironment(name);
         }
     }
     void set(const std::string& name, const char* value)
     {
-        if (!m_saved.contains(name)) {
-            const char* old = std::getenv(name.c_str());
-            m_saved[name] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-        }
+        if (!m_saved.contains(name))
+            m_saved[name] = support::environment(name);
         if (value != nullptr)
-            ::setenv(name.c_str(), value, 1);
+            support::setEnvironment(name, value);
         else
-            ::unsetenv(name.c_str());
+            support::unsetEnvironment(name);
     }
     // Clears every locale variable, then sets the given ones.
     void locale(const char* all, const char* numeric, const char* time, const char* lang)
@@ -372,6 +373,41 @@ TEST_F(SpanishLocale, emptyVariablesCountAsUnset)
         GTEST_SKIP() << "es_ES.UTF-8 is not installed and localedef could not build it";
     m_env.locale("", "", "", "es_ES.UTF-8");
     expectSpanish(readSystemRegionalSettings());
+}
+
+#else
+
+// --- Reading the user's locale on Windows ----------------------------------------------------------
+
+// The user's locale as Windows names it ("es-ES").
+std::string userLocaleName()
+{
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    const int length = GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH);
+    return length > 1 ? std::string(name, name + length - 1) : std::string();
+}
+
+// The test runs with LC_ALL=es_ES.UTF-8, which Wine takes for the user's locale; on Windows the user's
+// own locale decides.
+TEST(WindowsLocale, spanishUserLocaleGivesItsSettingsInUtf8)
+{
+    if (userLocaleName() != "es-ES")
+        GTEST_SKIP() << "the user's locale is " << userLocaleName() << ", not es-ES";
+    const RegionalSettings s = readSystemRegionalSettings();
+    EXPECT_EQ(s.decimalSeparator, ",");
+    EXPECT_EQ(s.timeSeparator, ":");
+    EXPECT_EQ(s.clock24, 1);
+    ASSERT_TRUE(s.shortDate);
+    EXPECT_NE(s.shortDate->find('y'), std::string::npos) << *s.shortDate;
+    ASSERT_TRUE(s.longDayNames);
+    ASSERT_TRUE(s.longMonthNames);
+    EXPECT_EQ((*s.longDayNames)[0], "domingo");
+    EXPECT_EQ((*s.longDayNames)[3], "mi\xC3\xA9rcoles");
+    EXPECT_EQ((*s.longMonthNames)[0], "enero");
+    // The designators keep every character: the narrow calls would give "?" for U+202F.
+    ASSERT_TRUE(s.amDesignator);
+    EXPECT_EQ(s.amDesignator->find('?'), std::string::npos) << *s.amDesignator;
+    EXPECT_NE(s.amDesignator->find('m'), std::string::npos) << *s.amDesignator;
 }
 
 #endif

@@ -1,6 +1,9 @@
 #include "platform/codepage_table.h"
+#include "platform/paths.h"
 #include "platform/regional.h"
 #include "platform/user_error.h"
+#include "support/environment.h"
+#include "support/temp_folder.h"
 #include "timetable/table_component.h"
 #include "timetable/value_text.h"
 
@@ -10,7 +13,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -64,9 +66,6 @@ class TableComponentTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() / ("educa-tables-" + std::to_string(::getpid()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
         fs::copy(Fixtures, m_dir, fs::copy_options::recursive);
         platform::RegionalSettings spanish;
         spanish.decimalSeparator = ",";
@@ -74,11 +73,13 @@ protected:
         spanish.dateSeparator = "/";
         platform::setRegionalSettings(spanish);
     }
-    void TearDown() override { fs::remove_all(m_dir); }
+    std::string dir(const char* sub) const
+    {
+        return platform::pathText(m_dir / sub) + static_cast<char>(fs::path::preferred_separator);
+    }
 
-    std::string dir(const char* sub) const { return (m_dir / sub).string() + "/"; }
-
-    fs::path m_dir;
+    support::TempFolder m_temp {"educa-tables"};
+    const fs::path& m_dir = m_temp.path();
 };
 
 std::string failureText(const std::function<void()>& action)
@@ -213,19 +214,46 @@ TEST_F(TableComponentTest, missingTableGivesTheEngineTextAndStaysClosed)
     EXPECT_NE(text.find("no-existe"), std::string::npos) << text;
 }
 
+#ifdef _WIN32
+
+// c:\mtemp is a real folder on Windows. The test makes it only where it is missing, and removes it again.
+TEST_F(TableComponentTest, solucIsReadFromTheRealMtempFolder)
+{
+    const fs::path mtemp = L"c:\\mtemp";
+    if (fs::exists(mtemp))
+        GTEST_SKIP() << "c:\\mtemp exists already; the test leaves it alone";
+    fs::create_directories(mtemp);
+    writeTable(mtemp / "SOLUC.DBF", {{"ASIG", 'C', 8}}, {"DESDE C"});
+    writeTable(m_dir / "escuela" / "SOLUC.DBF", {{"ASIG", 'C', 8}}, {"NO"});
+    std::string read;
+    {
+        support::ScopedEnvironment drive("EDUCA_DRIVE_C", platform::pathText(m_dir));
+        timetable::TimetableTables tables;
+        EXPECT_EQ(tables.wwTableSoluc.databaseName(), "c:\\mtemp");
+        tables.wwTableSoluc.open();
+        tables.wwTableSoluc.first();
+        read = tables.wwTableSoluc.fieldByName("ASIG").asString();
+    }
+    support::removeAll(mtemp);
+    EXPECT_EQ(read, "DESDE C");
+}
+
+#else
+
 TEST_F(TableComponentTest, solucIsReadFromItsOwnMappedDirectory)
 {
     fs::create_directories(m_dir / "c" / "mtemp");
     writeTable(m_dir / "c" / "mtemp" / "SOLUC.DBF", {{"ASIG", 'C', 8}}, {"DESDE C"});
     writeTable(m_dir / "escuela" / "SOLUC.DBF", {{"ASIG", 'C', 8}}, {"NO"});
-    ::setenv("EDUCA_DRIVE_C", (m_dir / "c").c_str(), 1);
+    support::ScopedEnvironment drive("EDUCA_DRIVE_C", (m_dir / "c").string());
     timetable::TimetableTables tables;
     EXPECT_EQ(tables.wwTableSoluc.databaseName(), "c:\\mtemp");
     tables.wwTableSoluc.open();
     tables.wwTableSoluc.first();
     EXPECT_EQ(tables.wwTableSoluc.fieldByName("ASIG").asString(), "DESDE C");
-    ::unsetenv("EDUCA_DRIVE_C");
 }
+
+#endif
 
 TEST_F(TableComponentTest, repeatedColumnNamesGetNumberedFields)
 {

@@ -1,4 +1,6 @@
 #include "app/logic/host_ini.h"
+#include "platform/paths.h"
+#include "support/temp_folder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -10,10 +12,9 @@ namespace {
 
 TEST(HostIni, outcomeGoesUnderTransformadoresInTheProgramDirectory)
 {
-    const fs::path dir = fs::temp_directory_path() / "educa_host_ini_test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const std::string programDirectory = dir.string() + "/";
+    const support::TempFolder temp("educa-host-ini");
+    const fs::path& dir = temp.path();
+    const std::string programDirectory = platform::pathText(dir) + static_cast<char>(fs::path::preferred_separator);
     EXPECT_EQ(app::logic::hostIniPath(programDirectory), dir / "Morvanta.ini");
 
     app::logic::writeOutcome(programDirectory, 1);
@@ -22,7 +23,6 @@ TEST(HostIni, outcomeGoesUnderTransformadoresInTheProgramDirectory)
     std::ostringstream text;
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "[Transformadores]\r\nTransformado=0\r\n");
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -3,11 +3,13 @@
 #include "help/help_requests.h"
 #include "help/help_unit.h"
 #include "platform/paths.h"
+#include "support/temp_folder.h"
 
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -81,16 +83,14 @@ class MainWindowTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() / (std::string("educa_main_window_") + test->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        platform::setProgramDirectoryOverride((m_dir / "").string());
+        m_temp.emplace("educa-main-window");
+        m_dir = m_temp->path();
+        platform::setProgramDirectoryOverride(platform::pathText(m_dir / ""));
     }
     void TearDown() override
     {
         platform::setProgramDirectoryOverride({});
-        fs::remove_all(m_dir);
+        m_temp.reset();
     }
 
     // The host ini file's text; "none" when it was not written.
@@ -104,6 +104,7 @@ protected:
         return text.str();
     }
 
+    std::optional<support::TempFolder> m_temp;
     fs::path m_dir;
 };
 
@@ -250,13 +251,13 @@ TEST_F(MainWindowTest, unwritableIniKeepsTheWindowUntilAWriteSucceeds)
     controller.showAtStartup();
     view.log.clear();
     const fs::path missing = m_dir / "no-existe" / "";
-    platform::setProgramDirectoryOverride(missing.string());
+    platform::setProgramDirectoryOverride(platform::pathText(missing));
     EXPECT_FALSE(controller.requestClose());
     EXPECT_FALSE(controller.hasClosed());
-    EXPECT_EQ(
-        view.log, (std::vector<std::string> {"error Unable to write to " + (missing / "Morvanta.ini").string() + "."}));
+    EXPECT_EQ(view.log,
+        (std::vector<std::string> {"error Unable to write to " + platform::pathText(missing / "Morvanta.ini") + "."}));
 
-    platform::setProgramDirectoryOverride((m_dir / "").string());
+    platform::setProgramDirectoryOverride(platform::pathText(m_dir / ""));
     EXPECT_TRUE(controller.requestClose());
     EXPECT_TRUE(controller.requestClose()); // once closed, nothing more happens
     EXPECT_EQ(view.log.size(), 3u);
@@ -270,7 +271,7 @@ TEST_F(MainWindowTest, hostWindowGoneEndsTheProgramEvenWhenTheIniCannotBeWritten
     ASSERT_TRUE(controller.create());
     controller.showAtStartup();
     view.log.clear();
-    platform::setProgramDirectoryOverride((m_dir / "no-existe" / "").string());
+    platform::setProgramDirectoryOverride(platform::pathText(m_dir / "no-existe" / ""));
     controller.hostWindowGone();
     ASSERT_EQ(view.log.size(), 2u);
     EXPECT_EQ(view.log[0].rfind("error Unable to write to ", 0), 0u) << view.log[0];
@@ -283,7 +284,7 @@ TEST_F(MainWindowTest, hostWindowGoneEndsTheProgramEvenWhenTheIniCannotBeWritten
 TEST_F(MainWindowTest, failedExportIsShownAndTheDialogOffersTheRememberedName)
 {
     FakeView view;
-    const std::string chosen = (m_dir / "horario.xml").string();
+    const std::string chosen = platform::pathText(m_dir / "horario.xml");
     view.fileNames = {chosen, std::nullopt};
     MainWindowController controller(makeStartRequest({"mostrar", "1A2B"}), view);
     ASSERT_TRUE(controller.create());

@@ -1,4 +1,5 @@
 #include "help/qt/chm_file.h"
+#include "support/temp_folder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -101,11 +102,11 @@ INSTANTIATE_TEST_SUITE_P(References, MatchStoredPathTest,
 TEST(ChmFile, missingOrForeignFilesDoNotOpen)
 {
     EXPECT_EQ(help::qt::ChmFile::open("/nonexistent/EDUCA.chm"), nullptr);
-    const auto path = std::filesystem::temp_directory_path() / "educa_not_a_chm.chm";
+    const support::TempFolder folder("educa-chm");
+    const auto path = folder / "educa_not_a_chm.chm";
     std::ofstream(path) << "<html>not compiled help</html>";
     EXPECT_EQ(help::qt::ChmFile::open(path), nullptr);
-    std::filesystem::remove(path);
-    EXPECT_EQ(help::qt::ChmFile::open(std::filesystem::temp_directory_path()), nullptr);
+    EXPECT_EQ(help::qt::ChmFile::open(folder.path()), nullptr);
 }
 
 // The help file that the build compiles.

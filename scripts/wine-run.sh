@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine with a prefix of its own, as CMake's emulator for the Windows
+# build (cmake/mingw-w64.cmake):
+#   scripts/wine-run.sh PREFIX PROGRAM.exe [ARGUMENTS...]
+# The prefix is made on first use (one process at a time makes it). A persistent wineserver is
+# started for it, away from the caller's output, so that each later start is quick and no pipe of
+# the caller stays open; `wineserver -k` with the same WINEPREFIX ends it.
+set -euo pipefail
+prefix=$1
+shift
+export WINEPREFIX=$prefix
+export WINEDEBUG=-all
+# No dialogs offering to install .NET or a browser engine into the new prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$prefix"
+if [ ! -f "$prefix/system.reg" ]; then
+    flock "$prefix/.made" sh -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i' </dev/null >/dev/null 2>&1
+fi
+# A new server: the first program also starts Wine's own services, which would keep the caller's
+# output open; a program of no consequence starts them here, away from it.
+if wineserver -p </dev/null >/dev/null 2>&1; then
+    wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+fi
+exec wine "$@"
