@@ -9,11 +9,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-bench}
 
-# -O3 makes GCC 12 warn falsely (-Wrestrict) inside std::string in code that builds cleanly at -O2,
-# so this build does not turn warnings into errors.
 mkdir -p "$build"
 if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DEDUCA_BUILD_GUI=OFF -DEDUCA_BUILD_TESTS=OFF \
-    -DEDUCA_WERROR=OFF && cmake --build "$build" -j"${JOBS:-2}" --target read_bench export_bench educa-export; } \
+    -DEDUCA_WERROR=ON && cmake --build "$build" -j"${JOBS:-2}" --target read_bench export_bench educa-export; } \
     >"$build/bench-build.log" 2>&1; then
     cat "$build/bench-build.log" >&2
     exit 1
