@@ -45,7 +45,7 @@ test-asan: deps
 # The same-document test compares educa-export.exe with the Linux build's educa-export.
 windows: deps
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-		-DEDUCA_BUILD_GUI=OFF -DEDUCA_WERROR=$(WERROR) -DEDUCA_LINUX_EXPORT=$(abspath $(BUILD))/bin/educa-export
+		-DEDUCA_BUILD_GUI=ON -DEDUCA_WERROR=$(WERROR) -DEDUCA_LINUX_EXPORT=$(abspath $(BUILD))/bin/educa-export
 	cmake --build $(WIN_BUILD) -j$(JOBS)
 
 test-windows: build windows
