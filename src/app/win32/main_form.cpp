@@ -280,11 +280,8 @@ bool TMForm::preTranslateMessage(const MSG& message)
         return false;
     switch (message.message) {
     case WM_KEYDOWN:
-        if (message.wParam == VK_F1) {
-            m_controller.helpKeyPressed(elementOf(GetFocus()));
-            return true;
-        }
-        // Enter presses the focused button.
+        // Enter presses the focused button. (F1 is the system's: it sends WM_HELP for the focused
+        // control, which reaches the window.)
         if (message.wParam == VK_RETURN && elementOf(message.hwnd) != logic::Element::MForm) {
             m_controller.buttonPressed(elementOf(message.hwnd));
             return true;
@@ -387,6 +384,8 @@ LRESULT TMForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         focusFirstControl();
         return 0;
     case WM_HELP: {
+        // F1: the system names the control with the focus (the window itself when none has it); the
+        // logic walks out from there to the first help context.
         const auto* help = reinterpret_cast<const HELPINFO*>(lParam);
         m_controller.helpKeyPressed(elementOf(static_cast<HWND>(help->hItemHandle)));
         return TRUE;

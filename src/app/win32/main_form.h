@@ -36,8 +36,8 @@ public:
     SIZE designedClientSize() const { return m_clientSize; }
     HostPlacement placement() const { return m_placement; }
 
-    // Takes the keys that the window decides before the dialog manager sees them: F1, Enter on a
-    // button, and a button's access key with or without Alt. True when the message was taken.
+    // Takes the keys that the window decides before the dialog manager sees them: Enter on a button,
+    // and a button's access key with or without Alt. True when the message was taken.
     bool preTranslateMessage(const MSG& message);
     // Tab, Shift+Tab, Space and Esc (which does nothing) through the system's dialog manager. True when
     // the message was taken.
