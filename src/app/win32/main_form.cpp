@@ -260,15 +260,17 @@ void TMForm::drawButton(const DRAWITEMSTRUCT& item)
 
 void TMForm::focusFirstControl()
 {
-    HWND target = nullptr;
-    if (m_lastFocus && IsWindow(m_lastFocus) && IsWindowVisible(m_lastFocus))
-        target = m_lastFocus;
+    // By the controls' own visibility: the window is activated before it is shown.
+    const auto canTakeFocus = [](HWND control) {
+        return control && IsWindow(control) && (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE)
+            && IsWindowEnabled(control);
+    };
+    HWND target = canTakeFocus(m_lastFocus) ? m_lastFocus : nullptr;
     for (const logic::Element element : logic::tabOrder()) {
         if (target)
             break;
-        const HWND button = control(element);
-        if (button && IsWindowVisible(button) && IsWindowEnabled(button))
-            target = button;
+        if (canTakeFocus(control(element)))
+            target = control(element);
     }
     if (target)
         SetFocus(target);

@@ -269,6 +269,20 @@ TEST_F(MainFormTest, oneTaskbarEntryNamedWithTheApplicationTitle)
     EXPECT_TRUE(GetWindowLongPtrW(form->handle(), GWL_STYLE) & WS_CAPTION);
 }
 
+// Shown on its own, the window is active with the focus on the first control in tab order, the close
+// button, so that Enter right after the start closes it.
+TEST_F(MainFormTest, closeButtonHasTheFocusWhenShown)
+{
+    const auto form = standAlone();
+    form->controller().showAtStartup();
+    pumpMessages(100ms, {}, form.get());
+    EXPECT_EQ(GetActiveWindow(), form->handle());
+    ASSERT_EQ(GetFocus(), form->control(logic::tabOrder().front()));
+    MSG enter {GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    processMessage(form.get(), enter);
+    EXPECT_TRUE(form->controller().hasClosed());
+}
+
 // A change of the system's settings makes the program read the regional settings again.
 TEST_F(MainFormTest, settingChangeReadsTheRegionalSettingsAgain)
 {
