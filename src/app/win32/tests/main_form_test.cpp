@@ -5,6 +5,7 @@
 #include "app/win32/gdi.h"
 #include "app/win32/main_form.h"
 #include "app/win32/startup.h"
+#include "platform/paths.h"
 #include "platform/regional.h"
 #include "platform/wide_text.h"
 #include "win32_test_support.h"
@@ -409,6 +410,102 @@ TEST_F(MainFormTest, handleOfNoWindowEndsWithExitCode1)
     EXPECT_FALSE(form.handle());
     EXPECT_NE(shown.find(L"No existe la ventana"), std::wstring::npos) << platform::narrow(shown);
     EXPECT_EQ(iniText(m_programDirectory), "none");
+}
+
+struct StartCase
+{
+    const char* name;
+    std::vector<std::string> arguments;
+    bool framed; // with its caption bar and close box
+    std::wstring errorBox; // the error box's text at the start; empty: none
+};
+
+void PrintTo(const StartCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class StartModes : public MainFormTest, public ::testing::WithParamInterface<StartCase>
+{
+};
+
+// A top-level window in each start that has no host window: with its frame on its own and with an
+// unreadable handle (after the error box), without it for a handle of 0; owned by the application
+// window, centred on the screen by its outer size, which is the framed size either way.
+TEST_P(StartModes, topLevelWindow)
+{
+    const StartCase& c = GetParam();
+    std::wstring shown;
+    TimedStep answer([&] {
+        const HWND box = findThreadWindow(L"TransSelvarEDUCA", L"#32770");
+        if (!box)
+            return false;
+        wchar_t text[512] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 512);
+        shown = text;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    TMForm form(logic::makeStartRequest(c.arguments), *m_application, HostPlacement::Child);
+    ASSERT_TRUE(form.controller().create());
+    form.controller().showAtStartup();
+    pumpMessages(100ms, {}, &form);
+    EXPECT_EQ(shown, c.errorBox);
+
+    const LONG_PTR style = GetWindowLongPtrW(form.handle(), GWL_STYLE);
+    EXPECT_EQ((style & WS_CAPTION) == WS_CAPTION, c.framed);
+    EXPECT_FALSE(style & WS_CHILD);
+    EXPECT_EQ(GetWindow(form.handle(), GW_OWNER), m_application->handle());
+    RECT outer {};
+    GetWindowRect(form.handle(), &outer);
+    RECT framed {0, 0, form.designedClientSize().cx, form.designedClientSize().cy};
+    AdjustWindowRectEx(&framed, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME);
+    EXPECT_EQ(outer.right - outer.left, framed.right - framed.left);
+    EXPECT_EQ(outer.bottom - outer.top, framed.bottom - framed.top);
+    const logic::Position centred = logic::centredPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+        outer.right - outer.left, outer.bottom - outer.top);
+    EXPECT_EQ(outer.left, centred.left);
+    EXPECT_EQ(outer.top, centred.top);
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, StartModes,
+    ::testing::Values(StartCase {"standAlone", {}, true, L""}, StartCase {"threeArguments", {"a", "b", "c"}, true, L""},
+        StartCase {"handleZero", {"mostrar", "0"}, false, L""},
+        StartCase {"unreadableHandle", {"mostrar", "12G4"}, true, L"'$12G4' no es un valor entero válido."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A close whose ini file cannot be written shows "Unable to write to …" and keeps the window; a later
+// close writes it and ends.
+TEST_F(MainFormTest, unwritableIniKeepsTheWindow)
+{
+    HostWindow host;
+    TMForm form(logic::makeStartRequest(hostArguments("mostrar", host.handle())), *m_application, HostPlacement::Child);
+    ASSERT_TRUE(form.controller().create());
+    form.controller().showAtStartup();
+    pumpMessages(100ms, {}, &form);
+    const std::string missingFolder = m_programDirectoryUtf8 + "no-existe\\";
+    platform::setProgramDirectoryOverride(missingFolder);
+    std::wstring shown;
+    TimedStep answer([&] {
+        const HWND box = findThreadWindow(L"TransSelvarEDUCA", L"#32770");
+        if (!box)
+            return false;
+        wchar_t text[512] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 512);
+        shown = text;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    SendMessageW(form.handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(platform::narrow(shown).rfind("Unable to write to " + missingFolder, 0), 0u) << platform::narrow(shown);
+    EXPECT_FALSE(form.controller().hasClosed());
+    EXPECT_TRUE(IsWindowVisible(form.handle()));
+
+    platform::setProgramDirectoryOverride(m_programDirectoryUtf8);
+    SendMessageW(form.handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(form.controller().hasClosed());
+    EXPECT_FALSE(IsWindow(form.handle()));
+    EXPECT_EQ(iniText(m_programDirectory), "[Transformadores]\r\nTransformado=0\r\n");
 }
 
 struct HandleCase
