@@ -6,10 +6,10 @@
 #include "app/win32/application.h"
 #include "app/win32/message_boxes.h"
 #include "app/win32/save_dialog.h"
+#include "platform/user_error.h"
 #include "platform/wide_text.h"
 
 #include <cwctype>
-#include <stdexcept>
 
 namespace app::win32 {
 
@@ -461,7 +461,7 @@ void TMForm::createTopLevelWindow()
     const bool made = m_frameless ? createWindow(FramelessStyle, FramelessExStyle, m_application.handle())
                                   : createWindow(FramedStyle, FramedExStyle, m_application.handle());
     if (!made)
-        throw std::runtime_error("the main window could not be created");
+        throw platform::UserError(logic::texts::MainWindowNotCreated);
 }
 
 logic::HostWindowCheck TMForm::checkHostWindow(std::uint32_t host)

@@ -99,7 +99,7 @@ int wmain(int argc, wchar_t** argv)
         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 30, 900, 560, nullptr, nullptr, windowClass.hInstance,
         nullptr);
     if (!window) {
-        std::fprintf(stderr, "stand_in_host: no window\n");
+        std::fprintf(stderr, "stand_in_host: no se pudo crear la ventana\n");
         return 2;
     }
     UpdateWindow(window);
@@ -115,7 +115,7 @@ int wmain(int argc, wchar_t** argv)
     PROCESS_INFORMATION process {};
     if (!CreateProcessW(
             program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        std::fprintf(stderr, "stand_in_host: the program does not start (%lu)\n", GetLastError());
+        std::fprintf(stderr, "stand_in_host: el programa no arranca (%lu)\n", GetLastError());
         return 2;
     }
     CloseHandle(process.hThread);
