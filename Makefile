@@ -2,8 +2,8 @@
 # make test: install what is missing, build, and run every test twice (normal build, then with
 #            AddressSanitizer and UndefinedBehaviorSanitizer), then the Windows build's tests under
 #            Wine and a check of the Windows package, then each fuzz target for a minute.
-# make windows: build the core, educa-export.exe, the core's tests and EDUCA.chm for Windows (mingw-w64)
-#            into build-win/bin.
+# make windows: build the core, TransSelvarEDUCA.exe (the desktop program on the Win32 API),
+#            educa-export.exe, their tests and EDUCA.chm for Windows (mingw-w64) into build-win/bin.
 # make package: the Linux packages (.tar.gz, .deb) in build/packages, the Windows zip in build-win/packages.
 # make bench: build the benchmarks in Release and print the read and the export beside `cat`.
 JOBS ?= 2
@@ -41,11 +41,12 @@ test-asan: deps
 	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
 
-# Windows: the core and educa-export.exe with mingw-w64, tests under Wine (a prefix in $(WIN_BUILD)/wine).
-# The same-document test compares educa-export.exe with the Linux build's educa-export.
+# Windows: the core, TransSelvarEDUCA.exe and educa-export.exe with mingw-w64, tests under Wine (a prefix
+# in $(WIN_BUILD)/wine; the desktop program's, which open windows, in $(WIN_BUILD)/wine-gui under Xvfb).
+# The same-document tests compare the Windows programs' documents with the Linux build's educa-export.
 windows: deps
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-		-DEDUCA_BUILD_GUI=OFF -DEDUCA_WERROR=$(WERROR) -DEDUCA_LINUX_EXPORT=$(abspath $(BUILD))/bin/educa-export
+		-DEDUCA_BUILD_GUI=ON -DEDUCA_WERROR=$(WERROR) -DEDUCA_LINUX_EXPORT=$(abspath $(BUILD))/bin/educa-export
 	cmake --build $(WIN_BUILD) -j$(JOBS)
 
 test-windows: build windows

@@ -14,7 +14,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 unzip -q "$zip" -d "$work"
 status=0
-for required in educa-export.exe EDUCA.chm LEEME.txt; do
+for required in educa-export.exe TransSelvarEDUCA.exe EDUCA.chm LEEME.txt; do
     if [ ! -f "$work/$required" ]; then
         echo "FALTA: $required no está en la raíz de $zip"
         status=1

@@ -10,7 +10,7 @@ packages=(
     libpugixml-dev libfmt-dev
     python3 python3-dbf python3-dbfread python3-lxml libxml2-utils
     qt6-base-dev libchm-dev fp-utils libxcb1-dev fonts-dejavu-core fonts-liberation2
-    xvfb xdotool x11-utils imagemagick
+    xvfb xdotool x11-utils xclip imagemagick
     locales
     # The Windows build (make windows) and its tests under Wine.
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64

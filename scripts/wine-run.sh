@@ -16,6 +16,12 @@ mkdir -p "$prefix"
 if [ ! -f "$prefix/system.reg" ]; then
     flock "$prefix/.made" sh -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i' </dev/null >/dev/null 2>&1
 fi
+# Debian's Wine does not find the fonts of its fonts-wine package by itself (seen: no Tahoma, and no
+# Marlett, whose glyphs draw the caption buttons): the prefix's font folder gets them.
+fonts=$prefix/drive_c/windows/Fonts
+if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    cp /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+fi
 # A new server: the first program also starts Wine's own services, which would keep the caller's
 # output open; a program of no consequence starts them here, away from it.
 if wineserver -p </dev/null >/dev/null 2>&1; then

@@ -247,4 +247,64 @@ ArgbImage programIcon()
     return icon;
 }
 
+namespace {
+
+void putLittleEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes.push_back(std::uint8_t(value >> (8 * i)));
+}
+
+} // namespace
+
+std::vector<std::uint8_t> iconFile(const ArgbImage& image)
+{
+    if (image.width <= 0 || image.height <= 0 || image.width > 255 || image.height > 255)
+        return {};
+    const auto width = std::uint32_t(image.width);
+    const auto height = std::uint32_t(image.height);
+    constexpr std::uint32_t directorySize = 6 + 16;
+    constexpr std::uint32_t headerSize = 40;
+    const std::uint32_t maskRowSize = (width + 31) / 32 * 4;
+    const std::uint32_t imageSize = headerSize + width * height * 4 + maskRowSize * height;
+
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(directorySize + imageSize);
+    // The directory: reserved, type 1 (icon), one entry.
+    putLittleEndian(bytes, 0, 2);
+    putLittleEndian(bytes, 1, 2);
+    putLittleEndian(bytes, 1, 2);
+    // The entry: width, height, no colour table, reserved, one plane, 32 bits, size, offset.
+    putLittleEndian(bytes, width, 1);
+    putLittleEndian(bytes, height, 1);
+    putLittleEndian(bytes, 0, 1);
+    putLittleEndian(bytes, 0, 1);
+    putLittleEndian(bytes, 1, 2);
+    putLittleEndian(bytes, 32, 2);
+    putLittleEndian(bytes, imageSize, 4);
+    putLittleEndian(bytes, directorySize, 4);
+    // The bitmap header counts the image and its mask in its height.
+    putLittleEndian(bytes, headerSize, 4);
+    putLittleEndian(bytes, width, 4);
+    putLittleEndian(bytes, height * 2, 4);
+    putLittleEndian(bytes, 1, 2);
+    putLittleEndian(bytes, 32, 2);
+    for (int field = 0; field < 6; ++field)
+        putLittleEndian(bytes, 0, 4);
+    // Rows from the bottom; each pixel as blue, green, red, alpha.
+    for (int y = image.height - 1; y >= 0; --y) {
+        for (int x = 0; x < image.width; ++x)
+            putLittleEndian(bytes, image.at(x, y), 4);
+    }
+    for (int y = image.height - 1; y >= 0; --y) {
+        std::vector<std::uint8_t> row(maskRowSize, 0);
+        for (int x = 0; x < image.width; ++x) {
+            if ((image.at(x, y) >> 24) == 0)
+                row[std::size_t(x) / 8] |= std::uint8_t(0x80u >> (x % 8));
+        }
+        bytes.insert(bytes.end(), row.begin(), row.end());
+    }
+    return bytes;
+}
+
 } // namespace app::logic

@@ -4,6 +4,8 @@
 #include "app/logic/layout.h"
 
 #include <array>
+#include <cstdint>
+#include <vector>
 
 namespace app::logic {
 
@@ -28,5 +30,10 @@ ArgbImage pictureHalf(const IndexedBitmap& bitmap, bool enabled);
 // The program's icon: 24 by 24, a red field with a small gold emblem in its upper middle; the lowest
 // third is transparent.
 ArgbImage programIcon();
+
+// The bytes of a Windows icon file (.ico) holding the image as its one entry: a 32-bit image with its
+// alpha channel, stored bottom-up, and the mask (a set bit for each fully transparent pixel, rows
+// padded to 32 bits). Images up to 255 by 255; an empty image gives an empty file.
+std::vector<std::uint8_t> iconFile(const ArgbImage& image);
 
 } // namespace app::logic

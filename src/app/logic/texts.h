@@ -20,6 +20,9 @@ inline constexpr const char* SaveDialogSuffix = "xml";
 
 inline constexpr const char* MessageBoxButton = "Aceptar";
 
+// The system refused to create the main window.
+inline constexpr const char* MainWindowNotCreated = "No se puede crear la ventana principal del programa";
+
 // A failure whose kind the program does not know.
 inline constexpr const char* UnexpectedFailure = "Se ha producido un error inesperado";
 

@@ -1,6 +1,9 @@
 #include "app/logic/pictures.h"
 
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <set>
 
 using namespace app::logic;
@@ -93,6 +96,93 @@ TEST(ProgramIcon, isRedWithGoldAboveAndTransparentBelow)
     }
     EXPECT_GT(red, gold);
     EXPECT_GT(gold, 20);
+}
+
+std::uint32_t readLittleEndian(const std::vector<std::uint8_t>& bytes, std::size_t offset, int size)
+{
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | bytes.at(offset + std::size_t(i));
+    return value;
+}
+
+struct IconCase
+{
+    const char* name;
+    ArgbImage image;
+};
+
+class IconFile : public ::testing::TestWithParam<IconCase>
+{
+};
+
+// What a reader of icon files finds again: the sizes in the directory and the bitmap header, every
+// pixel from the bottom row up, and a mask bit exactly where a pixel is transparent.
+TEST_P(IconFile, holdsTheImageAndItsMask)
+{
+    const ArgbImage& image = GetParam().image;
+    const std::vector<std::uint8_t> file = iconFile(image);
+    const std::size_t maskRow = std::size_t((image.width + 31) / 32 * 4);
+    const std::size_t pixels = std::size_t(image.width * image.height);
+    ASSERT_EQ(file.size(), 22 + 40 + pixels * 4 + maskRow * std::size_t(image.height));
+    EXPECT_EQ(readLittleEndian(file, 2, 2), 1u); // an icon
+    EXPECT_EQ(readLittleEndian(file, 4, 2), 1u); // one image
+    EXPECT_EQ(file[6], image.width);
+    EXPECT_EQ(file[7], image.height);
+    EXPECT_EQ(readLittleEndian(file, 12, 2), 32u);
+    EXPECT_EQ(readLittleEndian(file, 14, 4), file.size() - 22);
+    EXPECT_EQ(readLittleEndian(file, 18, 4), 22u);
+    EXPECT_EQ(readLittleEndian(file, 26, 4), std::uint32_t(image.width));
+    EXPECT_EQ(readLittleEndian(file, 30, 4), std::uint32_t(image.height * 2));
+    EXPECT_EQ(readLittleEndian(file, 36, 2), 32u);
+    const std::size_t bits = 22 + 40;
+    const std::size_t mask = bits + pixels * 4;
+    for (int y = 0; y < image.height; ++y) {
+        const std::size_t row = std::size_t(image.height - 1 - y);
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint32_t pixel = image.at(x, y);
+            EXPECT_EQ(readLittleEndian(file, bits + (row * std::size_t(image.width) + std::size_t(x)) * 4, 4), pixel)
+                << x << "," << y;
+            const bool masked = file[mask + row * maskRow + std::size_t(x) / 8] & (0x80 >> (x % 8));
+            EXPECT_EQ(masked, alpha(pixel) == 0) << x << "," << y;
+        }
+    }
+}
+
+ArgbImage stripes(int width, int height)
+{
+    ArgbImage image {width, height, {}};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            image.pixels.push_back((x + y) % 3 == 0 ? 0x00000000u : opaque({std::uint8_t(x), std::uint8_t(y), 7}));
+    }
+    return image;
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, IconFile,
+    ::testing::Values(IconCase {"programIcon", programIcon()}, IconCase {"oneByOne", stripes(1, 1)},
+        IconCase {"widerThan32", stripes(33, 5)}, IconCase {"tall", stripes(3, 40)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IconFile, emptyOrTooLargeGivesNothing)
+{
+    EXPECT_TRUE(iconFile(ArgbImage {}).empty());
+    EXPECT_TRUE(iconFile(stripes(256, 1)).empty());
+}
+
+// The Windows program's icon resource is this file, kept in the sources; it must be the icon above.
+// On a difference the expected file is written beside the test, to be copied over the kept one.
+TEST(IconFile, keptFileIsTheProgramIcon)
+{
+    const std::filesystem::path kept = EDUCA_PROGRAM_ICON;
+    std::ifstream in(kept, std::ios::binary);
+    const std::vector<std::uint8_t> file {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<std::uint8_t> expected = iconFile(programIcon());
+    if (file != expected) {
+        std::ofstream out("TransSelvarEDUCA.ico", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(expected.data()), std::streamsize(expected.size()));
+        FAIL() << kept << " is not the program's icon; the right one is TransSelvarEDUCA.ico in the test's folder";
+    }
 }
 
 } // namespace

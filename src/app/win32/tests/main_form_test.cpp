@@ -1,0 +1,552 @@
+#include "app/logic/gradient.h"
+#include "app/logic/layout.h"
+#include "app/logic/texts.h"
+#include "app/logic/window_geometry.h"
+#include "app/win32/gdi.h"
+#include "app/win32/main_form.h"
+#include "app/win32/startup.h"
+#include "platform/paths.h"
+#include "platform/regional.h"
+#include "platform/wide_text.h"
+#include "win32_test_support.h"
+
+#include <fstream>
+#include <sstream>
+
+using namespace app;
+using namespace app::win32;
+using namespace app::win32::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::vector<std::string> hostArguments(const char* word, HWND host)
+{
+    std::ostringstream handle;
+    handle << std::uppercase << std::hex << static_cast<unsigned>(reinterpret_cast<UINT_PTR>(host));
+    return {word, handle.str()};
+}
+
+// Where an element lies in the client area by the layout table, at the display's scale.
+RECT designedRect(logic::Element element, int textHeight)
+{
+    const logic::ElementLayout& row = logic::layoutOf(element);
+    logic::Rect rect = logic::scaledRect(row.rect, textHeight);
+    if (row.parent != logic::Element::MForm && row.kind != logic::ElementKind::Window) {
+        const logic::Rect parent = logic::scaledRect(logic::layoutOf(row.parent).rect, textHeight);
+        rect.left += parent.left;
+        rect.top += parent.top;
+    }
+    return {rect.left, rect.top, rect.left + rect.width, rect.top + rect.height};
+}
+
+RECT rectInClient(HWND window)
+{
+    RECT rect {};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool sameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string iniText(const std::wstring& directory)
+{
+    std::ifstream in(std::filesystem::path(directory + L"Morvanta.ini"), std::ios::binary);
+    if (!in)
+        return "none";
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class MainFormTest : public Win32Test
+{
+protected:
+    std::unique_ptr<TMForm> standAlone()
+    {
+        auto form = std::make_unique<TMForm>(logic::makeStartRequest({}), *m_application, HostPlacement::Child);
+        EXPECT_TRUE(form->controller().create());
+        return form;
+    }
+};
+
+// Every button where the layout table puts it, with its caption, in the window's client area of the
+// designed size; the window's caption; the system's tab walk in the table's tab order both ways; the
+// dialog manager's default button.
+TEST_F(MainFormTest, buttonsLieWhereTheLayoutPutsThem)
+{
+    const auto form = standAlone();
+    const int textHeight = form->measuredTextHeight();
+    RECT client {};
+    GetClientRect(form->handle(), &client);
+    const logic::Rect designed = logic::scaledRect(logic::layoutOf(logic::Element::MForm).rect, textHeight);
+    EXPECT_EQ(client.right, designed.width);
+    EXPECT_EQ(client.bottom, designed.height);
+    EXPECT_EQ(windowText(form->handle()), platform::widen(logic::texts::WindowCaption));
+
+    const std::vector<logic::Element> order = logic::tabOrder();
+    ASSERT_EQ(order.size(), 3u);
+    for (const logic::Element element : order) {
+        const HWND button = form->control(element);
+        ASSERT_TRUE(button);
+        EXPECT_TRUE(sameRect(rectInClient(button), designedRect(element, textHeight))) << int(element);
+        EXPECT_EQ(windowText(button), platform::widen(logic::layoutOf(element).text));
+        EXPECT_EQ(form->elementOf(button), element);
+    }
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const HWND current = form->control(order[i]);
+        EXPECT_EQ(GetNextDlgTabItem(form->handle(), current, FALSE), form->control(order[(i + 1) % order.size()]));
+        EXPECT_EQ(GetNextDlgTabItem(form->handle(), current, TRUE),
+            form->control(order[(i + order.size() - 1) % order.size()]));
+    }
+    const LRESULT defaultId = SendMessageW(form->handle(), DM_GETDEFID, 0, 0);
+    EXPECT_EQ(HIWORD(defaultId), DC_HASDEFID);
+    EXPECT_EQ(GetDlgItem(form->handle(), LOWORD(defaultId)), form->control(logic::defaultButton()));
+}
+
+// The client area as painted: the window's colour, the bottom panel and the top panel in front of it
+// where they overlap, each the logic's panel image with the system's edge colours, the bottom panel
+// cut off at the right edge. Pixel for pixel, outside the labels' text.
+TEST_F(MainFormTest, panelsArePaintedPixelForPixel)
+{
+    const auto form = standAlone();
+    const int textHeight = form->measuredTextHeight();
+    RECT client {};
+    GetClientRect(form->handle(), &client);
+    const int width = client.right;
+    const int height = client.bottom;
+
+    std::vector<std::uint32_t> expected(std::size_t(width * height), logic::opaque(systemColour(COLOR_BTNFACE)));
+    for (const logic::Element panel : {logic::Element::Draw3D1, logic::Element::Draw3D3}) {
+        const RECT rect = designedRect(panel, textHeight);
+        const logic::ArgbImage image = logic::panelImage({rect.right - rect.left, rect.bottom - rect.top},
+            *logic::layoutOf(panel).colours, systemColour(COLOR_BTNHIGHLIGHT), systemColour(COLOR_BTNSHADOW));
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                if (rect.left + x < width && rect.top + y < height)
+                    expected[std::size_t((rect.top + y) * width + rect.left + x)] = image.at(x, y);
+            }
+        }
+    }
+
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP target = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ old = SelectObject(memory, target);
+    form->paintClient(memory);
+    const logic::ArgbImage painted = capture(memory, width, height);
+    SelectObject(memory, old);
+    DeleteObject(target);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    // The labels' text: the heading's box, and the version line from its corner to the bottom panel's
+    // middle (it is sized to its text).
+    const RECT heading = designedRect(logic::Element::Label4, textHeight);
+    const RECT version = designedRect(logic::Element::Label1, textHeight);
+    const auto inText = [&](int x, int y) {
+        return (x >= heading.left && x < heading.right && y >= heading.top && y < heading.bottom)
+            || (x >= version.left && x < width / 2 && y >= version.top && y < height);
+    };
+    int compared = 0;
+    int differing = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (inText(x, y))
+                continue;
+            ++compared;
+            if (painted.at(x, y) != expected[std::size_t(y * width + x)] && differing++ < 5)
+                ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << painted.at(x, y) << " instead of "
+                              << expected[std::size_t(y * width + x)];
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(compared, width * height / 2);
+    // The text is there: the heading's box holds pixels of another colour than the panel's.
+    int textPixels = 0;
+    for (int y = heading.top; y < heading.bottom; ++y) {
+        for (int x = heading.left; x < heading.right; ++x)
+            textPixels += painted.at(x, y) != expected[std::size_t(y * width + x)];
+    }
+    EXPECT_GT(textPixels, 100);
+}
+
+// The message that the system posts to the focused window for F1; the default window procedure turns
+// it into WM_HELP.
+constexpr UINT KeyF1Message = 0x004D;
+
+struct KeyCase
+{
+    const char* name;
+    logic::Element focused;
+    UINT message;
+    WPARAM key;
+    bool closes;
+    std::vector<std::pair<unsigned, std::uintptr_t>> help; // command and data of each engine call
+};
+
+void PrintTo(const KeyCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class Keys : public MainFormTest, public ::testing::WithParamInterface<KeyCase>
+{
+};
+
+// A key as the message loop hands it over, with the focus on a button: Enter and Space press the
+// focused button, S with or without Alt the close button, F1 asks for help context 1 (once), Esc does
+// nothing.
+TEST_P(Keys, pressTheRightButton)
+{
+    const KeyCase& c = GetParam();
+    const auto form = standAlone();
+    form->controller().showAtStartup();
+    pumpMessages(100ms, {}, form.get());
+    const HWND focused = form->control(c.focused);
+    SetFocus(focused);
+    ASSERT_EQ(GetFocus(), focused);
+
+    MSG message {focused, c.message, c.key, 0, 0, {}};
+    processMessage(form.get(), message);
+    if (c.key == VK_SPACE) {
+        MSG up {focused, WM_KEYUP, VK_SPACE, LPARAM(0xC0000001), 0, {}};
+        processMessage(form.get(), up);
+    }
+    pumpMessages(200ms, {}, form.get());
+
+    EXPECT_EQ(form->controller().hasClosed(), c.closes);
+    std::vector<std::pair<unsigned, std::uintptr_t>> help;
+    for (const FakeHelpEngine::Call& call : *m_help->calls) {
+        help.emplace_back(call.command, call.data);
+        EXPECT_EQ(call.caller, reinterpret_cast<std::uintptr_t>(form->handle()));
+        EXPECT_EQ(call.file, m_programDirectoryUtf8 + "EDUCA.chm");
+    }
+    EXPECT_EQ(help, c.help);
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, Keys,
+    ::testing::Values(KeyCase {"enterOnClose", logic::Element::BClose, WM_KEYDOWN, VK_RETURN, true, {}},
+        KeyCase {"enterOnHelp", logic::Element::Button1, WM_KEYDOWN, VK_RETURN, false, {{1, 0}}},
+        KeyCase {"spaceOnHelp", logic::Element::Button1, WM_KEYDOWN, VK_SPACE, false, {{1, 0}}},
+        KeyCase {"letterS", logic::Element::Button1, WM_CHAR, 's', true, {}},
+        KeyCase {"altS", logic::Element::BImportar, WM_SYSCHAR, 's', true, {}},
+        KeyCase {"capitalS", logic::Element::BImportar, WM_CHAR, 'S', true, {}},
+        KeyCase {"otherLetter", logic::Element::BClose, WM_CHAR, 'a', false, {}},
+        KeyCase {"escape", logic::Element::BClose, WM_KEYDOWN, VK_ESCAPE, false, {}},
+        KeyCase {"f1OnClose", logic::Element::BClose, KeyF1Message, 0, false, {{15, 1}}},
+        KeyCase {"f1OnExport", logic::Element::BImportar, KeyF1Message, 0, false, {{15, 1}}},
+        // The key itself: the system turns it into the message above, once.
+        KeyCase {"f1KeyDown", logic::Element::Button1, WM_KEYDOWN, VK_F1, false, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The window is the application window's: it gives the program its one taskbar entry, named with the
+// application title and carrying the icon; the main window owned by it has none of its own.
+TEST_F(MainFormTest, oneTaskbarEntryNamedWithTheApplicationTitle)
+{
+    const auto form = standAlone();
+    form->controller().showAtStartup();
+    pumpMessages(100ms, {}, form.get());
+    std::vector<HWND> entries;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM list) {
+            // What the taskbar lists: visible, unowned top-level windows that are no tool windows.
+            if (IsWindowVisible(window) && !GetWindow(window, GW_OWNER)
+                && !(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries.front(), m_application->handle());
+    EXPECT_EQ(windowText(entries.front()), L"TransSelvarEDUCA");
+    EXPECT_TRUE(SendMessageW(entries.front(), WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(GetWindow(form->handle(), GW_OWNER), m_application->handle());
+    EXPECT_TRUE(GetWindowLongPtrW(form->handle(), GWL_STYLE) & WS_CAPTION);
+}
+
+// Shown on its own, the window is active with the focus on the first control in tab order, the close
+// button, so that Enter right after the start closes it.
+TEST_F(MainFormTest, closeButtonHasTheFocusWhenShown)
+{
+    const auto form = standAlone();
+    form->controller().showAtStartup();
+    pumpMessages(100ms, {}, form.get());
+    EXPECT_EQ(GetActiveWindow(), form->handle());
+    ASSERT_EQ(GetFocus(), form->control(logic::tabOrder().front()));
+    MSG enter {GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    processMessage(form.get(), enter);
+    EXPECT_TRUE(form->controller().hasClosed());
+}
+
+// A change of the system's settings makes the program read the regional settings again.
+TEST_F(MainFormTest, settingChangeReadsTheRegionalSettingsAgain)
+{
+    platform::RegionalSettings mine;
+    mine.decimalSeparator = "#";
+    platform::setRegionalSettings(mine);
+    SendMessageW(m_application->handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
+    EXPECT_EQ(platform::regionalSettings().decimalSeparator, platform::readSystemRegionalSettings().decimalSeparator);
+    EXPECT_NE(platform::regionalSettings().decimalSeparator, std::optional<std::string>("#"));
+}
+
+// A host window of this process: a child may live in it under Wine too.
+class HostWindow
+{
+public:
+    HostWindow()
+    {
+        WNDCLASSW windowClass {};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"HostForTests";
+        RegisterClassW(&windowClass);
+        m_window = CreateWindowExW(0, L"HostForTests", L"Anfitrión", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 30, 40,
+            900, 560, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    ~HostWindow()
+    {
+        if (IsWindow(m_window))
+            DestroyWindow(m_window);
+        UnregisterClassW(L"HostForTests", GetModuleHandleW(nullptr));
+    }
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+
+    HWND handle() const { return m_window; }
+
+private:
+    HWND m_window = nullptr;
+};
+
+class Placements : public MainFormTest, public ::testing::WithParamInterface<HostPlacement>
+{
+};
+
+// Inside the host window both ways: a borderless child, or a borderless window owned by the host;
+// centred over the host's client area by the window's outer size, moved along with the host, and
+// closed as though by a close request when the host window goes (the ini file gets the outcome).
+TEST_P(Placements, windowLivesOverTheHostsClientArea)
+{
+    const HostPlacement placement = GetParam();
+    HostWindow host;
+    TMForm form(logic::makeStartRequest(hostArguments("mostrar", host.handle())), *m_application, placement);
+    ASSERT_TRUE(form.controller().create());
+    form.controller().showAtStartup();
+    pumpMessages(100ms, {}, &form);
+    const HWND window = form.handle();
+    ASSERT_TRUE(window);
+    const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+    EXPECT_FALSE(style & WS_CAPTION);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    if (placement == HostPlacement::Child) {
+        EXPECT_TRUE(style & WS_CHILD);
+        EXPECT_EQ(GetAncestor(window, GA_PARENT), host.handle());
+    } else {
+        EXPECT_FALSE(style & WS_CHILD);
+        EXPECT_EQ(GetWindow(window, GW_OWNER), host.handle());
+    }
+
+    const auto offsetInHost = [&] {
+        RECT rect {};
+        GetWindowRect(window, &rect);
+        POINT origin {0, 0};
+        ClientToScreen(host.handle(), &origin);
+        return POINT {rect.left - origin.x, rect.top - origin.y};
+    };
+    RECT outer {};
+    GetWindowRect(window, &outer);
+    RECT area {};
+    GetClientRect(host.handle(), &area);
+    // Without its frame the window keeps the outer size it would have with it.
+    const SIZE framed {outer.right - outer.left, outer.bottom - outer.top};
+    EXPECT_GT(framed.cx, form.designedClientSize().cx);
+    EXPECT_GT(framed.cy, form.designedClientSize().cy);
+    const logic::Position centred = logic::centredPosition(area.right, area.bottom, framed.cx, framed.cy);
+    EXPECT_EQ(offsetInHost().x, centred.left);
+    EXPECT_EQ(offsetInHost().y, centred.top);
+
+    SetWindowPos(host.handle(), nullptr, 100, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_TRUE(pumpMessages(
+        2s, [&] { return offsetInHost().x == centred.left && offsetInHost().y == centred.top; }, &form));
+
+    DestroyWindow(host.handle());
+    EXPECT_TRUE(pumpMessages(
+        2s, [&] { return form.controller().hasClosed(); }, &form));
+    EXPECT_EQ(iniText(m_programDirectory), "[Transformadores]\r\nTransformado=0\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, Placements, ::testing::Values(HostPlacement::Child, HostPlacement::Owned),
+    [](const auto& info) { return info.param == HostPlacement::Child ? std::string("child") : std::string("owned"); });
+
+// A handle that names no window: the error box, no window, exit code 1, no ini file.
+TEST_F(MainFormTest, handleOfNoWindowEndsWithExitCode1)
+{
+    HWND gone = nullptr;
+    {
+        HostWindow host;
+        gone = host.handle();
+    }
+    ASSERT_FALSE(IsWindow(gone));
+    std::wstring shown;
+    TimedStep answer([&] {
+        const HWND box = findThreadWindow(L"TransSelvarEDUCA", L"#32770");
+        if (!box)
+            return false;
+        wchar_t text[512] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 512);
+        shown = text;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    TMForm form(logic::makeStartRequest(hostArguments("importar", gone)), *m_application, HostPlacement::Child);
+    EXPECT_FALSE(form.controller().create());
+    EXPECT_EQ(form.controller().exitCode(), 1);
+    EXPECT_FALSE(form.handle());
+    EXPECT_NE(shown.find(L"No existe la ventana"), std::wstring::npos) << platform::narrow(shown);
+    EXPECT_EQ(iniText(m_programDirectory), "none");
+}
+
+struct StartCase
+{
+    const char* name;
+    std::vector<std::string> arguments;
+    bool framed; // with its caption bar and close box
+    std::wstring errorBox; // the error box's text at the start; empty: none
+};
+
+void PrintTo(const StartCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class StartModes : public MainFormTest, public ::testing::WithParamInterface<StartCase>
+{
+};
+
+// A top-level window in each start that has no host window: with its frame on its own and with an
+// unreadable handle (after the error box), without it for a handle of 0; owned by the application
+// window, centred on the screen by its outer size, which is the framed size either way.
+TEST_P(StartModes, topLevelWindow)
+{
+    const StartCase& c = GetParam();
+    std::wstring shown;
+    TimedStep answer([&] {
+        const HWND box = findThreadWindow(L"TransSelvarEDUCA", L"#32770");
+        if (!box)
+            return false;
+        wchar_t text[512] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 512);
+        shown = text;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    TMForm form(logic::makeStartRequest(c.arguments), *m_application, HostPlacement::Child);
+    ASSERT_TRUE(form.controller().create());
+    form.controller().showAtStartup();
+    pumpMessages(100ms, {}, &form);
+    EXPECT_EQ(shown, c.errorBox);
+
+    const LONG_PTR style = GetWindowLongPtrW(form.handle(), GWL_STYLE);
+    EXPECT_EQ((style & WS_CAPTION) == WS_CAPTION, c.framed);
+    EXPECT_FALSE(style & WS_CHILD);
+    EXPECT_EQ(GetWindow(form.handle(), GW_OWNER), m_application->handle());
+    RECT outer {};
+    GetWindowRect(form.handle(), &outer);
+    RECT framed {0, 0, form.designedClientSize().cx, form.designedClientSize().cy};
+    AdjustWindowRectEx(&framed, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME);
+    EXPECT_EQ(outer.right - outer.left, framed.right - framed.left);
+    EXPECT_EQ(outer.bottom - outer.top, framed.bottom - framed.top);
+    const logic::Position centred = logic::centredPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+        outer.right - outer.left, outer.bottom - outer.top);
+    EXPECT_EQ(outer.left, centred.left);
+    EXPECT_EQ(outer.top, centred.top);
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, StartModes,
+    ::testing::Values(StartCase {"standAlone", {}, true, L""}, StartCase {"threeArguments", {"a", "b", "c"}, true, L""},
+        StartCase {"handleZero", {"mostrar", "0"}, false, L""},
+        StartCase {"unreadableHandle", {"mostrar", "12G4"}, true, L"'$12G4' no es un valor entero válido."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A close whose ini file cannot be written shows "Unable to write to …" and keeps the window; a later
+// close writes it and ends.
+TEST_F(MainFormTest, unwritableIniKeepsTheWindow)
+{
+    HostWindow host;
+    TMForm form(logic::makeStartRequest(hostArguments("mostrar", host.handle())), *m_application, HostPlacement::Child);
+    ASSERT_TRUE(form.controller().create());
+    form.controller().showAtStartup();
+    pumpMessages(100ms, {}, &form);
+    const std::string missingFolder = m_programDirectoryUtf8 + "no-existe\\";
+    platform::setProgramDirectoryOverride(missingFolder);
+    std::wstring shown;
+    TimedStep answer([&] {
+        const HWND box = findThreadWindow(L"TransSelvarEDUCA", L"#32770");
+        if (!box)
+            return false;
+        wchar_t text[512] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 512);
+        shown = text;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    SendMessageW(form.handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(platform::narrow(shown).rfind("Unable to write to " + missingFolder, 0), 0u) << platform::narrow(shown);
+    EXPECT_FALSE(form.controller().hasClosed());
+    EXPECT_TRUE(IsWindowVisible(form.handle()));
+
+    platform::setProgramDirectoryOverride(m_programDirectoryUtf8);
+    SendMessageW(form.handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(form.controller().hasClosed());
+    EXPECT_FALSE(IsWindow(form.handle()));
+    EXPECT_EQ(iniText(m_programDirectory), "[Transformadores]\r\nTransformado=0\r\n");
+}
+
+struct HandleCase
+{
+    std::uint32_t handle;
+    std::intptr_t window;
+};
+
+class Handles : public ::testing::TestWithParam<HandleCase>
+{
+};
+
+// A 32-bit handle widens with its sign, as Windows widens window handles.
+TEST_P(Handles, widenWithTheirSign)
+{
+    EXPECT_EQ(reinterpret_cast<std::intptr_t>(windowFromHandle(GetParam().handle)), GetParam().window);
+}
+
+INSTANTIATE_TEST_SUITE_P(Win32, Handles,
+    ::testing::Values(HandleCase {0, 0}, HandleCase {0x1A2B, 0x1A2B}, HandleCase {0x7FFFFFFF, 0x7FFFFFFF},
+        HandleCase {0x80000000u, -0x80000000LL}, HandleCase {0xFFFFFFFFu, -1}));
+
+struct LeadByteCase
+{
+    UINT codePage;
+    unsigned char byte;
+    bool lead;
+};
+
+class LeadBytes : public ::testing::TestWithParam<LeadByteCase>
+{
+};
+
+// The splitter steps over double-byte characters of the code page it is given.
+TEST_P(LeadBytes, comeFromTheCodePage)
+{
+    EXPECT_EQ(leadBytesOf(GetParam().codePage)(GetParam().byte), GetParam().lead);
+}
+
+INSTANTIATE_TEST_SUITE_P(Win32, LeadBytes,
+    ::testing::Values(LeadByteCase {932, 0x81, true}, LeadByteCase {932, 0x41, false}, LeadByteCase {1252, 0x81, false},
+        LeadByteCase {936, 0xB0, true}));
+
+} // namespace

@@ -1,0 +1,135 @@
+#include "win32_test_support.h"
+
+#include "app/logic/texts.h"
+#include "app/win32/main_form.h"
+#include "app/win32/startup.h"
+#include "help/help_requests.h"
+#include "help/help_unit.h"
+#include "platform/paths.h"
+#include "platform/wide_text.h"
+
+#include <filesystem>
+
+namespace app::win32::testing {
+
+namespace {
+
+std::function<bool()> timedStep;
+UINT_PTR timedStepTimer = 0;
+DWORD timedStepDeadline = 0;
+bool timedStepFinished = false;
+
+void CALLBACK runTimedStep(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (timedStepFinished)
+        return;
+    if ((timedStep && timedStep()) || GetTickCount() > timedStepDeadline) {
+        timedStepFinished = true;
+        KillTimer(nullptr, timedStepTimer);
+        timedStepTimer = 0;
+    }
+}
+
+struct WindowSearch
+{
+    std::wstring caption;
+    const wchar_t* windowClass;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM search)
+{
+    auto* wanted = reinterpret_cast<WindowSearch*>(search);
+    if (!IsWindowVisible(window) || windowText(window) != wanted->caption)
+        return TRUE;
+    if (wanted->windowClass) {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (std::wstring(name) != wanted->windowClass)
+            return TRUE;
+    }
+    wanted->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+bool pumpMessages(std::chrono::milliseconds limit, const std::function<bool()>& done, TMForm* form)
+{
+    const DWORD end = GetTickCount() + DWORD(limit.count());
+    while (GetTickCount() < end) {
+        if (done && done())
+            return true;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message != WM_QUIT)
+                processMessage(form, message);
+        }
+        Sleep(10);
+    }
+    return done && done();
+}
+
+TimedStep::TimedStep(std::function<bool()> step)
+{
+    timedStep = std::move(step);
+    timedStepFinished = false;
+    timedStepDeadline = GetTickCount() + 10000;
+    timedStepTimer = SetTimer(nullptr, 0, 50, runTimedStep);
+}
+
+TimedStep::~TimedStep()
+{
+    if (timedStepTimer)
+        KillTimer(nullptr, timedStepTimer);
+    timedStepTimer = 0;
+    timedStep = nullptr;
+}
+
+bool TimedStep::finished() const
+{
+    return timedStepFinished;
+}
+
+HWND findThreadWindow(const std::wstring& caption, const wchar_t* windowClass)
+{
+    WindowSearch search {caption, windowClass};
+    EnumThreadWindows(GetCurrentThreadId(), matchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring windowText(HWND window)
+{
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+void Win32Test::SetUp()
+{
+    m_help = std::make_shared<FakeHelpEngine>();
+    help::startApplicationHelp(m_help);
+    help::setApplicationHelpFile(logic::texts::HelpFile);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    wchar_t folder[MAX_PATH] = {};
+    GetTempFileNameW(temp, L"w32", 0, folder);
+    DeleteFileW(folder);
+    CreateDirectoryW(folder, nullptr);
+    m_programDirectory = std::wstring(folder) + L"\\";
+    m_programDirectoryUtf8 = platform::narrow(m_programDirectory);
+    platform::setProgramDirectoryOverride(m_programDirectoryUtf8);
+    m_application = std::make_unique<ApplicationWindow>();
+}
+
+void Win32Test::TearDown()
+{
+    m_application.reset();
+    pumpMessages(std::chrono::milliseconds(20));
+    platform::setProgramDirectoryOverride({});
+    help::startApplicationHelp(nullptr);
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(m_programDirectory), ignored);
+}
+
+} // namespace app::win32::testing

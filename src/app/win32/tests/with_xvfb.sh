@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine with an X server of its own (Xvfb), for tests that open windows:
+#   with_xvfb.sh WINE_RUN PREFIX PROGRAM.exe [ARGUMENTS...]
+# The prefix's Wine server is ended before (it may still talk to an X server that has gone) and after.
+# Exit code 77 (skipped) when Xvfb is not installed.
+set -uo pipefail
+wine_run=$1 prefix=$2
+shift 2
+if ! command -v Xvfb >/dev/null 2>&1; then
+    echo "SKIP: Xvfb is not installed"
+    exit 77
+fi
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 3>"$work/display" &
+xvfb_pid=$!
+cleanup() {
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+    echo "Xvfb did not start"
+    cat "$work/xvfb.log"
+    exit 1
+fi
+export DISPLAY=":$(head -1 "$work/display")"
+WINEPREFIX=$prefix wineserver -k 2>/dev/null
+# Wine draws the windows' frames itself instead of waiting for a window manager that is not there
+# (it would wait for one at each window it hides).
+"$wine_run" "$prefix" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+"$wine_run" "$prefix" "$@"
