@@ -265,7 +265,7 @@ int main(int argc, char** argv)
     fmt::print("  {:<28} {:>9} {:>13} {:>16} {:>18} {:>10}\n", "", "tiempo", "filas/s", "MB/s (tablas)",
         "MB/s (documento)", "veces cat");
     fmt::print("  {:<28} {:>7.3f} s {:>13} {:>16.0f} {:>18} {:>10}\n", "cat de las seis tablas", cat, "",
-        tableMegabytes / cat, "", "1,0");
+        tableMegabytes / cat, "", "1.0");
     fmt::print("  {:<28} {:>7.3f} s {:>13.0f} {:>16.0f} {:>18.0f} {:>10.1f}\n", "exportación (educa.xml)", seconds,
         totalRows / seconds, tableMegabytes / seconds, documentMegabytes / seconds, seconds / cat);
     fmt::print("memoria máxima del proceso: {:.1f} MB (antes de exportar: {:.1f} MB; límite 1,5 × documento + 20 MB "

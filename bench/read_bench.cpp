@@ -127,7 +127,7 @@ void measure(const char* title, const fs::path& dir, const char* name, const std
     std::printf("  %-26s %9s %13s %10s %12s\n", "", "tiempo", "filas/s", "MB/s", "veces cat");
 
     const double cat = bench::bestOf(3, [&] { bench::catFiles(files); });
-    std::printf("  %-26s %7.3f s %13s %10.0f %12s\n", "cat", cat, "", megabytes / cat, "1,0");
+    std::printf("  %-26s %7.3f s %13s %10.0f %12s\n", "cat", cat, "", megabytes / cat, "1.0");
 
     Counts engine;
     const double engineSeconds = bench::bestOf(3, [&] { engine = readWithTheEngine(dir, name); });
