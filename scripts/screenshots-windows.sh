@@ -9,6 +9,7 @@
 #                                                     and stand_in_host.exe, make windows builds both)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/xvfb.sh
 build=${1:-build-win}
 for file in "$build/bin/TransSelvarEDUCA.exe" "$build/bin/stand_in_host.exe"; do
     [ -f "$file" ] || { echo "Falta $file: compile primero (make windows)" >&2; exit 1; }
@@ -31,13 +32,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 3>"$work/display" &
-pids+=($!)
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -1 "$work/display")"
+start_xvfb "$work" 1280x800x24 || exit 1
+pids+=("$xvfb_pid")
 wineserver -k 2>/dev/null || true
 
 # The program runs from a folder of its own, with the help and the tables beside it.

@@ -5,6 +5,7 @@
 #   scripts/screenshots.sh [BUILD_DIR]     (default: build; needs TransSelvarEDUCA and stand_in_host)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/xvfb.sh
 build=${1:-build}
 program="$build/bin/TransSelvarEDUCA"
 host_program="$build/bin/stand_in_host"
@@ -26,13 +27,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 3>"$work/display" &
-pids+=($!)
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -1 "$work/display")"
+start_xvfb "$work" || exit 1
+pids+=("$xvfb_pid")
 export QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 XDG_RUNTIME_DIR="$work/runtime"
 unset QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
 mkdir -m 700 "$XDG_RUNTIME_DIR"

@@ -9,6 +9,7 @@
 # the message boxes with xdotool, and checks the exit code, the document and Morvanta.ini.
 # Exit code 77 (skipped) only when Xvfb is not installed.
 set -uo pipefail
+. "$(dirname "$0")/../../../../scripts/xvfb.sh"
 
 program=$1
 host_program=$2
@@ -47,19 +48,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-# Xvfb picks a free display itself and writes its number to the given descriptor.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 3>"$work/display" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-    echo "FAIL: Xvfb did not start"
-    cat "$work/xvfb.log"
-    exit 1
-fi
-export DISPLAY=":$(head -1 "$work/display")"
+start_xvfb "$work" || exit 1
 echo "Xvfb on $DISPLAY"
 
 export QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1

@@ -10,6 +10,7 @@
 # into its c:\mtemp); its server is started for this X server and ended at the end.
 # Exit code 77 (skipped) only when Xvfb is not installed.
 set -uo pipefail
+. "$(dirname "$0")/../../../../scripts/xvfb.sh"
 
 wine_run=$1 prefix=$2 program_dir=$3 stand_in_host=$4 fixtures=$5 linux_export=$6
 
@@ -82,18 +83,7 @@ windows_path() {
     echo "Z:${1//\//\\}"
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 3>"$work/display" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-    echo "FAIL: Xvfb did not start"
-    cat "$work/xvfb.log"
-    exit 1
-fi
-export DISPLAY=":$(head -1 "$work/display")"
+start_xvfb "$work" || exit 1
 echo "Xvfb on $DISPLAY"
 # A server of this prefix from an earlier run would still talk to its own X server.
 wineserver -k 2>/dev/null

@@ -4,6 +4,7 @@
 # The prefix's Wine server is ended before (it may still talk to an X server that has gone) and after.
 # Exit code 77 (skipped) when Xvfb is not installed.
 set -uo pipefail
+. "$(dirname "$0")/../../../../scripts/xvfb.sh"
 wine_run=$1 prefix=$2
 shift 2
 if ! command -v Xvfb >/dev/null 2>&1; then
@@ -11,8 +12,6 @@ if ! command -v Xvfb >/dev/null 2>&1; then
     exit 77
 fi
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 3>"$work/display" &
-xvfb_pid=$!
 cleanup() {
     WINEPREFIX=$prefix wineserver -k 2>/dev/null
     kill "$xvfb_pid" 2>/dev/null
@@ -20,16 +19,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-    echo "Xvfb did not start"
-    cat "$work/xvfb.log"
-    exit 1
-fi
-export DISPLAY=":$(head -1 "$work/display")"
+start_xvfb "$work" || exit 1
 WINEPREFIX=$prefix wineserver -k 2>/dev/null
 # Wine draws the windows' frames itself instead of waiting for a window manager that is not there
 # (it would wait for one at each window it hides).

@@ -1,0 +1,19 @@
+# Sourced by the scripts that need an X server of their own: start_xvfb WORK_DIR [WxHxD] starts Xvfb on
+# a free display (Xvfb picks it and writes its number to the given descriptor), waits for it, exports
+# DISPLAY and sets xvfb_pid. It answers 1, with the server's log, when no server came up.
+start_xvfb() {
+    local work=$1 screen=${2:-1024x768x24}
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp >"$work/xvfb.log" 2>&1 3>"$work/display" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [ -s "$work/display" ] && break
+        sleep 0.1
+    done
+    if [ ! -s "$work/display" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        echo "Xvfb did not start"
+        cat "$work/xvfb.log"
+        return 1
+    fi
+    export DISPLAY=":$(head -1 "$work/display")"
+}
