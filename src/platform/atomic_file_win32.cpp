@@ -189,17 +189,28 @@ void TemporaryFile::finish()
 // cannot be replaced: ReplaceFileW then leaves both files under their names, and the old one stays.
 void TemporaryFile::replace()
 {
+    constexpr int SharingRetries = 10;
     State& s = *m_state;
     // Asks first whether the old file may be removed: Wine's ReplaceFileW leaves a file of its own
     // ("rf….tmp") behind when it finds the old file held open.
+    // A program that only glances at the file (a virus scanner reading what was just written, say) lets
+    // go of it soon: a sharing violation is asked again for about a second before it counts.
     if (s.exists) {
-        const HANDLE probe
-            = CreateFileW(s.target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (probe != INVALID_HANDLE_VALUE)
-            CloseHandle(probe);
-        else if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND)
-            fail(s.file, FileWriteStep::Replace, windowsError(error));
+        for (int attempt = 1;; ++attempt) {
+            const HANDLE probe
+                = CreateFileW(s.target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (probe != INVALID_HANDLE_VALUE) {
+                CloseHandle(probe);
+                break;
+            }
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND)
+                break;
+            if (error != ERROR_SHARING_VIOLATION || attempt == SharingRetries)
+                fail(s.file, FileWriteStep::Replace, windowsError(error));
+            Sleep(100);
+        }
     }
     if (s.exists
         && ReplaceFileW(s.target.c_str(), s.path.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
@@ -207,15 +218,18 @@ void TemporaryFile::replace()
         return;
     }
     const DWORD error = s.exists ? GetLastError() : DWORD(ERROR_FILE_NOT_FOUND);
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+    // Two failures of ReplaceFileW come after the old file has left its name: without a backup name,
+    // ERROR_UNABLE_TO_MOVE_REPLACEMENT means the old file is gone, and ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
+    // that it lies under another name. The new content is then the only copy under a known name.
+    const bool oldFileLeft = error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+    if (error != ERROR_FILE_NOT_FOUND && !oldFileLeft)
         fail(s.file, FileWriteStep::Replace, windowsError(error));
     if (MoveFileExW(s.path.c_str(), s.target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         s.kept = true;
         return;
     }
-    // ReplaceFileW moved the old file aside and could not put the new one in its place: the new
-    // content is then the only copy left under a known name, so it stays.
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+    // Nothing may delete the only copy left: the temporary file stays beside the target.
+    if (oldFileLeft)
         s.kept = true;
     fail(s.file, FileWriteStep::Replace, lastError());
 }
