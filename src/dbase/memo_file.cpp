@@ -82,8 +82,11 @@ std::string_view MemoFile::bytesFrom(std::uint64_t offset, std::size_t count) co
         return {};
     count = static_cast<std::size_t>(std::min<std::uint64_t>(count, m_file.size() - offset));
     if (offset < m_windowStart || offset - m_windowStart + count > m_windowSize) {
-        const auto size
-            = static_cast<std::size_t>(std::min<std::uint64_t>(std::max(count, WindowBytes), m_file.size() - offset));
+        // Reading on from the window, or a little past it, is reading in file order.
+        const std::uint64_t windowEnd = m_windowStart + m_windowSize;
+        const bool inOrder = m_windowSize == 0 || (offset >= m_windowStart && offset <= windowEnd + WindowBytes);
+        const std::size_t wanted = std::max(count, inOrder ? WindowBytes : SeekBytes);
+        const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, m_file.size() - offset));
         if (m_window.size() < size)
             m_window.resize(size);
         m_windowSize = 0;

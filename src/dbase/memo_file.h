@@ -19,6 +19,9 @@ public:
     // Memos are read through a window of at least this many bytes of the file: memos that follow each
     // other in the file, as writers mostly store them, come from one read.
     static constexpr std::size_t WindowBytes = 64 * 1024;
+    // A read that jumps backwards or far ahead (memos stored in another order than the rows) takes
+    // only this much, or count when that is more: the next memo is then rarely in the same window.
+    static constexpr std::size_t SeekBytes = 512;
 
     enum class Style
     {
@@ -49,8 +52,8 @@ private:
     Data readFpt(std::uint64_t start) const;
     // The file's bytes from offset on, as many as the window of the file held in memory has from
     // there: at least count of them, fewer only where the file ends first. The window is read anew
-    // (WindowBytes, or count when that is more) when it does not hold them; the view stays valid until
-    // the next call.
+    // (WindowBytes, or SeekBytes after a jump; count when that is more) when it does not hold them; the
+    // view stays valid until the next call.
     std::string_view bytesFrom(std::uint64_t offset, std::size_t count) const;
     [[noreturn]] void fail() const;
 

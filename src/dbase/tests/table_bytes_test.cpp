@@ -592,23 +592,31 @@ TEST_F(TableBytes, memosAcrossAndBeyondTheReadWindowComeOutWhole)
     };
     for (const auto& layout : layouts) {
         SCOPED_TRACE(layout.name);
-        DbfBuilder table(layout.version);
-        table.languageDriver(0x02).column("NOTA", 'M', 10);
+        std::vector<std::uint64_t> blocks;
         std::uint64_t block = layout.firstBlock;
         for (const auto& memo : memos) {
-            table.record(rightAligned(std::to_string(block), 10));
+            blocks.push_back(block);
             block += (memo.size() + layout.overhead + layout.blockSize - 1) / layout.blockSize;
         }
-        m_dir.write("NOTAS.DBF", table.build());
         m_dir.write(layout.memoFile, layout.bytes);
-        auto opened = open("NOTAS.DBF");
-        for (int pass = 0; pass < 2; ++pass) {
-            const auto rows = readAll(*opened);
-            ASSERT_EQ(rows.size(), memos.size());
-            for (std::size_t i = 0; i < memos.size(); ++i)
-                EXPECT_EQ(rows[i][0], text(platform::toUtf8(memos[i], 850))) << "memo " << i;
+        // Rows in the memos' order, then in the reverse order (every read a jump backwards).
+        for (const bool reversed : {false, true}) {
+            std::vector<std::size_t> order(memos.size());
+            for (std::size_t i = 0; i < order.size(); ++i)
+                order[i] = reversed ? order.size() - 1 - i : i;
+            DbfBuilder table(layout.version);
+            table.languageDriver(0x02).column("NOTA", 'M', 10);
+            for (const std::size_t m : order)
+                table.record(rightAligned(std::to_string(blocks[m]), 10));
+            m_dir.write("NOTAS.DBF", table.build());
+            auto opened = open("NOTAS.DBF");
+            for (int pass = 0; pass < 2; ++pass) {
+                const auto rows = readAll(*opened);
+                ASSERT_EQ(rows.size(), memos.size());
+                for (std::size_t i = 0; i < memos.size(); ++i)
+                    EXPECT_EQ(rows[i][0], text(platform::toUtf8(memos[order[i]], 850))) << "row " << i;
+            }
         }
-        opened.reset(); // Windows removes no file that is still open
         std::filesystem::remove(m_dir / layout.memoFile);
     }
 }
