@@ -385,6 +385,22 @@ TEST_P(Placements, windowLivesOverTheHostsClientArea)
 INSTANTIATE_TEST_SUITE_P(MainWindow, Placements, ::testing::Values(HostPlacement::Child, HostPlacement::Owned),
     [](const auto& info) { return info.param == HostPlacement::Child ? std::string("child") : std::string("owned"); });
 
+// Inside the host window the main window is a child, which the system does not tell of a change of
+// colours: the application window passes it on, and the window is drawn again with the new colours.
+TEST_F(MainFormTest, colourChangeReachesTheWindowInsideTheHost)
+{
+    HostWindow host;
+    TMForm form(logic::makeStartRequest(hostArguments("mostrar", host.handle())), *m_application, HostPlacement::Child);
+    ASSERT_TRUE(form.controller().create());
+    form.controller().showAtStartup();
+    pumpMessages(100ms, {}, &form);
+    ASSERT_TRUE(GetWindowLongPtrW(form.handle(), GWL_STYLE) & WS_CHILD);
+    ValidateRect(form.handle(), nullptr);
+    ASSERT_FALSE(GetUpdateRect(form.handle(), nullptr, FALSE));
+    SendMessageW(m_application->handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_TRUE(GetUpdateRect(form.handle(), nullptr, FALSE));
+}
+
 // While it lives, the system refuses to create windows of the main window's class, as it does when it
 // runs out of resources.
 class MainWindowRefused
