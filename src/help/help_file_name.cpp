@@ -1,5 +1,6 @@
 #include "help/help_file_name.h"
 
+#include "platform/codepage.h"
 #include "platform/paths.h"
 
 namespace help {
@@ -45,6 +46,15 @@ std::string resolveHelpFile(std::string_view name, std::string_view programDirec
     std::string resolved(programDirectory);
     resolved += name;
     return resolved;
+}
+
+std::optional<std::string> ansiHelpFile(std::string_view file, int codePage)
+{
+    // Whatever the conversion cannot hold comes back as another text ("?", or nothing at all).
+    std::string ansi = platform::fromUtf8(file, codePage);
+    if (platform::toUtf8(ansi, codePage) != file)
+        return std::nullopt;
+    return ansi;
 }
 
 std::filesystem::path localHelpFilePath(std::string_view file)

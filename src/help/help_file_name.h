@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,11 @@ bool hasDirectoryPart(std::string_view name);
 // directory in front of it ("EDUCA.chm" becomes "<program directory>EDUCA.chm"); a name with one
 // ("D:\Ayuda\EDUCA.chm", "D:EDUCA.chm") and the empty name are answered unchanged.
 std::string resolveHelpFile(std::string_view name, std::string_view programDirectory);
+
+// The help file's path (UTF-8) in an ANSI code page, for the engine's narrow entry; nothing when a
+// character of it has no place in that code page ("D:\Año 2025\EDUCA.chm" in code page 1251), where
+// the narrow entry would get "?" and find no file.
+std::optional<std::string> ansiHelpFile(std::string_view file, int codePage);
 
 // Where a help file text lies on this system. On Windows the text is the path. Elsewhere it is mapped
 // as the table directories are (backslashes become slashes, a drive letter "X:" goes to

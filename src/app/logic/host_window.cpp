@@ -15,6 +15,8 @@ std::optional<std::string> hostWindowFailureText(HostWindowCheck check, std::uin
         return fmt::format(fmt::runtime(texts::HostWindowMissing), handle);
     case HostWindowCheck::InputOnly:
         return fmt::format(fmt::runtime(texts::HostWindowInputOnly), handle);
+    case HostWindowCheck::Refused:
+        return fmt::format(fmt::runtime(texts::HostWindowRefused), handle);
     case HostWindowCheck::Unsupported:
         return fmt::format(fmt::runtime(texts::HostWindowUnsupported), handle);
     }

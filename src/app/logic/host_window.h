@@ -12,6 +12,7 @@ enum class HostWindowCheck
     Usable,
     Missing, // no window has that handle
     InputOnly, // the window exists but cannot hold other windows
+    Refused, // the window exists, but the window system would not put the program's window inside it
     // The window system cannot put a window inside another program's window (the offscreen platform
     // of the tests): the handle is then treated as one that names no usable window.
     Unsupported,

@@ -33,10 +33,10 @@ bool MainWindowController::create()
 {
     atEventBoundary([this] { FormCreate(); });
     if (const auto failure = createNativeWindow()) {
-        m_exitCode = NoHostWindowExitCode;
+        m_exitCode = failure->exitCode;
         // Also on standard error, for whoever started the program and sees no window.
-        std::cerr << *failure << '\n';
-        m_view.showErrorBox(exporter::errorBoxText(*failure));
+        std::cerr << failure->text << '\n';
+        m_view.showErrorBox(exporter::errorBoxText(failure->text));
         return false;
     }
     help::setHelpOwnerWindow(m_view.nativeHandle());
@@ -44,17 +44,18 @@ bool MainWindowController::create()
     return true;
 }
 
-std::optional<std::string> MainWindowController::createNativeWindow()
+std::optional<MainWindowController::WindowFailure> MainWindowController::createNativeWindow()
 {
     if (!m_host) {
-        m_view.createTopLevelWindow();
+        if (!m_view.createTopLevelWindow())
+            return WindowFailure {texts::MainWindowNotCreated, MainWindowNotCreatedExitCode};
         return std::nullopt;
     }
     const std::uint32_t host = *m_host;
     if (auto failure = hostWindowFailureText(m_view.checkHostWindow(host), host))
-        return failure;
-    if (!m_view.createInsideHostWindow(host))
-        return hostWindowFailureText(HostWindowCheck::Missing, host);
+        return WindowFailure {*failure, NoHostWindowExitCode};
+    if (auto failure = hostWindowFailureText(m_view.createInsideHostWindow(host), host))
+        return WindowFailure {*failure, NoHostWindowExitCode};
     return std::nullopt;
 }
 

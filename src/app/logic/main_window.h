@@ -18,6 +18,9 @@ namespace app::logic {
 inline constexpr int NormalExitCode = 0;
 // The exit code when the main window cannot go into the host window; it is then never shown.
 inline constexpr int NoHostWindowExitCode = 1;
+// The exit code when the window system refuses to create the main window as a top-level window; it is
+// then never shown either.
+inline constexpr int MainWindowNotCreatedExitCode = 1;
 
 // What the main window's logic asks of the window on the screen. Each front end implements it with
 // its toolkit; MainWindowController decides when and with what.
@@ -28,14 +31,15 @@ public:
 
     // Takes the window's frame away: no border, no caption bar, no system menu.
     virtual void removeFrame() = 0;
-    // Creates the native window as a top-level window.
-    virtual void createTopLevelWindow() = 0;
+    // Creates the native window as a top-level window; false when the window system refuses it.
+    virtual bool createTopLevelWindow() = 0;
     // What the window system says about the host window (never called with 0).
     virtual HostWindowCheck checkHostWindow(std::uint32_t host) = 0;
     // Creates the native window inside the host window and starts watching the host window, so that
-    // the front end calls MainWindowController::hostWindowGone() once when it goes away. False when the
-    // host window is already gone.
-    virtual bool createInsideHostWindow(std::uint32_t host) = 0;
+    // the front end calls MainWindowController::hostWindowGone() once when it goes away. Usable when
+    // the window went in; Missing when the host window is already gone; Refused when it is there but
+    // the window system would not put the window inside it.
+    virtual HostWindowCheck createInsideHostWindow(std::uint32_t host) = 0;
     // The native window's handle as the help engine takes it (an HWND on Windows); 0 when none.
     virtual std::uintptr_t nativeHandle() = 0;
 
@@ -87,9 +91,9 @@ public:
     // Start-up, after the window's layout exists: FormCreate, then the native window (inside the host
     // window in host mode with a handle other than 0, else top-level), and the help owner window.
     // An unreadable handle is shown in the error box and the window goes on as in stand-alone mode.
-    // False when the window cannot go into the host window: the reason has been written to standard
-    // error and shown in the error box, nothing else is to be shown, and the program ends with
-    // exitCode().
+    // False when the native window cannot be made (it cannot go into the host window, or the window
+    // system refuses it): the reason has been written to standard error and shown in the error box,
+    // nothing else is to be shown, and the program ends with exitCode().
     bool create();
     // FormShow, then, unless the window closed meanwhile, the placement and show: centred on the
     // primary screen by the window's outer size, or inside the host window centred in its client
@@ -131,7 +135,8 @@ public:
     // The host window the window lives in; nothing when it is top-level (also for a handle of 0).
     std::optional<std::uint32_t> hostWindow() const { return m_host; }
     bool hasClosed() const { return m_closed; }
-    // NormalExitCode, or NoHostWindowExitCode once create() has failed.
+    // NormalExitCode, or once create() has failed NoHostWindowExitCode (host window) or
+    // MainWindowNotCreatedExitCode (top-level window).
     int exitCode() const { return m_exitCode; }
 
     // The export run's window (exporter::ExportUi). The save dialog offers the name last confirmed.
@@ -144,7 +149,13 @@ public:
 
 private:
     bool atEventBoundary(const std::function<void()>& handler);
-    std::optional<std::string> createNativeWindow();
+    // Why the native window could not be made, and the exit code for it.
+    struct WindowFailure
+    {
+        std::string text;
+        int exitCode;
+    };
+    std::optional<WindowFailure> createNativeWindow();
     void close(bool hide);
 
     StartRequest m_request;

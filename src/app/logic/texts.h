@@ -32,6 +32,9 @@ inline constexpr const char* HostWindowMissing
 inline constexpr const char* HostWindowInputOnly
     = "La ventana {:X} del programa anfitrión no puede contener otras ventanas: no se puede crear la ventana del "
       "programa dentro de ella";
+inline constexpr const char* HostWindowRefused
+    = "La ventana {:X} del programa anfitrión existe, pero el sistema no ha permitido crear la ventana del programa "
+      "dentro de ella";
 inline constexpr const char* HostWindowUnsupported
     = "Este sistema de ventanas no permite crear la ventana del programa dentro de la ventana {:X} del programa "
       "anfitrión";

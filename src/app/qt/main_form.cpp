@@ -200,9 +200,9 @@ void TMForm::removeFrame()
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
 }
 
-void TMForm::createTopLevelWindow()
+bool TMForm::createTopLevelWindow()
 {
-    winId();
+    return winId() != 0;
 }
 
 logic::HostWindowCheck TMForm::checkHostWindow(std::uint32_t host)
@@ -210,17 +210,17 @@ logic::HostWindowCheck TMForm::checkHostWindow(std::uint32_t host)
     return qt::checkHostWindow(host);
 }
 
-bool TMForm::createInsideHostWindow(std::uint32_t host)
+logic::HostWindowCheck TMForm::createInsideHostWindow(std::uint32_t host)
 {
     m_watcher = new HostWindowWatcher(host, this);
     connect(m_watcher, &HostWindowWatcher::hostDestroyed, this, [this] { m_controller.hostWindowGone(); });
     if (!m_watcher->start())
-        return false;
+        return logic::HostWindowCheck::Missing;
     // Reparented before it is ever shown, so that no window manager puts a frame around it.
     winId();
     m_hostWindow = QWindow::fromWinId(host);
     windowHandle()->setParent(m_hostWindow);
-    return true;
+    return logic::HostWindowCheck::Usable;
 }
 
 std::uintptr_t TMForm::nativeHandle()

@@ -113,6 +113,13 @@ LRESULT CALLBACK ApplicationWindow::windowProc(HWND window, UINT message, WPARAM
             // date look like.
             platform::reloadRegionalSettings();
             return 0;
+        case WM_SYSCOLORCHANGE:
+            // The system tells only top-level windows: inside the host window the main window is a
+            // child, and its button pictures and panels need the new colours too.
+            if (theApplication && theApplication->m_mainWindow
+                && (GetWindowLongPtrW(theApplication->m_mainWindow, GWL_STYLE) & WS_CHILD))
+                SendMessageW(theApplication->m_mainWindow, WM_SYSCOLORCHANGE, wParam, lParam);
+            break;
         case WM_ACTIVATE:
             // The taskbar entry chosen: the main window takes the activation.
             if (LOWORD(wParam) != WA_INACTIVE && theApplication && theApplication->m_mainWindow

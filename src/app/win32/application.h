@@ -7,7 +7,8 @@ namespace app::win32 {
 
 // The program's application window: never seen itself, it carries the taskbar entry named with the
 // application title and the program's icon, owns the boxes and the main window when that is on its
-// own, and hears the system's announcements (the regional settings are read again when they change).
+// own, and hears the system's announcements (the regional settings are read again when they change;
+// a change of colours is passed on to the main window inside a host window, which does not hear it).
 // One per program.
 class ApplicationWindow
 {

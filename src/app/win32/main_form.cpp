@@ -6,7 +6,6 @@
 #include "app/win32/application.h"
 #include "app/win32/message_boxes.h"
 #include "app/win32/save_dialog.h"
-#include "platform/user_error.h"
 #include "platform/wide_text.h"
 
 #include <cwctype>
@@ -456,12 +455,10 @@ void TMForm::removeFrame()
     m_frameless = true;
 }
 
-void TMForm::createTopLevelWindow()
+bool TMForm::createTopLevelWindow()
 {
-    const bool made = m_frameless ? createWindow(FramelessStyle, FramelessExStyle, m_application.handle())
-                                  : createWindow(FramedStyle, FramedExStyle, m_application.handle());
-    if (!made)
-        throw platform::UserError(logic::texts::MainWindowNotCreated);
+    return m_frameless ? createWindow(FramelessStyle, FramelessExStyle, m_application.handle())
+                       : createWindow(FramedStyle, FramedExStyle, m_application.handle());
 }
 
 logic::HostWindowCheck TMForm::checkHostWindow(std::uint32_t host)
@@ -469,26 +466,29 @@ logic::HostWindowCheck TMForm::checkHostWindow(std::uint32_t host)
     return IsWindow(windowFromHandle(host)) ? logic::HostWindowCheck::Usable : logic::HostWindowCheck::Missing;
 }
 
-bool TMForm::createInsideHostWindow(std::uint32_t host)
+logic::HostWindowCheck TMForm::createInsideHostWindow(std::uint32_t host)
 {
     m_host = windowFromHandle(host);
+    // A failure with the host window still there is the window system's refusal.
+    const auto failure
+        = [this] { return IsWindow(m_host) ? logic::HostWindowCheck::Refused : logic::HostWindowCheck::Missing; };
     if (m_placement == HostPlacement::Owned) {
         if (!createWindow(FramelessStyle, FramelessExStyle, m_host))
-            return false;
+            return failure();
     } else {
         if (!createWindow(FramelessStyle, FramelessExStyle, nullptr))
-            return false;
+            return failure();
         // A child window now, without a frame, inside the host window.
         SetWindowLongPtrW(m_window, GWL_STYLE, (FramelessStyle & ~WS_POPUP) | WS_CHILD);
         if (!SetParent(m_window, m_host)) {
             m_destroying = true;
             DestroyWindow(m_window);
             m_destroying = false;
-            return false;
+            return failure();
         }
     }
     SetTimer(m_window, HostTimer, HostTimerMs, nullptr);
-    return true;
+    return logic::HostWindowCheck::Usable;
 }
 
 std::uintptr_t TMForm::nativeHandle()

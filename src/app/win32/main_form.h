@@ -48,9 +48,9 @@ public:
 
     // logic::MainWindowView
     void removeFrame() override;
-    void createTopLevelWindow() override;
+    bool createTopLevelWindow() override;
     logic::HostWindowCheck checkHostWindow(std::uint32_t host) override;
-    bool createInsideHostWindow(std::uint32_t host) override;
+    logic::HostWindowCheck createInsideHostWindow(std::uint32_t host) override;
     std::uintptr_t nativeHandle() override;
     logic::Size screenSize() override;
     std::optional<logic::Size> hostAreaSize(std::uint32_t host) override;

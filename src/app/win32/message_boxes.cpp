@@ -40,7 +40,7 @@ Font messageFont()
 
 } // namespace
 
-ModalScope::ModalScope()
+ModalScope::ModalScope(HWND dialogOwner)
     : m_active(GetActiveWindow())
     , m_focus(GetFocus())
 {
@@ -49,16 +49,23 @@ ModalScope::ModalScope()
     if (const HWND main = application() ? application()->mainWindow() : nullptr;
         main && IsWindow(main) && (GetWindowLongPtrW(main, GWL_STYLE) & WS_CHILD) && IsWindowEnabled(main))
         m_disabled.push_back(main);
+    std::erase(m_disabled, dialogOwner);
     for (const HWND window : m_disabled)
         EnableWindow(window, FALSE);
 }
 
-ModalScope::~ModalScope()
+void ModalScope::enableWindows()
 {
     for (auto window = m_disabled.rbegin(); window != m_disabled.rend(); ++window) {
         if (IsWindow(*window))
             EnableWindow(*window, TRUE);
     }
+    m_disabled.clear();
+}
+
+ModalScope::~ModalScope()
+{
+    enableWindows();
     if (m_active && IsWindow(m_active) && IsWindowVisible(m_active))
         SetActiveWindow(m_active);
     if (m_focus && IsWindow(m_focus) && IsWindowVisible(m_focus))
@@ -67,7 +74,7 @@ ModalScope::~ModalScope()
 
 void showErrorBox(const std::string& text)
 {
-    ModalScope modal;
+    ModalScope modal(owner());
     MessageBoxW(owner(), platform::widen(text).c_str(), platform::widen(logic::texts::ApplicationTitle).c_str(),
         MB_OK | MB_ICONERROR);
 }
@@ -187,7 +194,9 @@ void PlainMessageBox::runModal()
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    // Hidden now; the modal scope then gives the activation back.
+    // The other windows enabled first, so that the system gives the activation back to the program
+    // when the box hides; then the modal scope gives the active window and the focus back.
+    modal.enableWindows();
     if (m_window)
         ShowWindow(m_window, SW_HIDE);
 }

@@ -12,13 +12,23 @@ namespace app::win32 {
 // While it lives, the program's other windows are disabled (its top-level windows and the main window
 // inside a host window); at its end they are enabled again, and the window that was active and the
 // control that had the focus are active again.
+//
+// The windows must be enabled before the modal window goes: the system hands the activation to the
+// next window that can take it, which would otherwise be another program's. A window of our own calls
+// enableWindows() before it hides itself; a system dialog re-enables its owner itself before it goes,
+// but only when it disabled that owner itself, so that owner is left enabled here.
 class ModalScope
 {
 public:
-    ModalScope();
+    // dialogOwner: the owner of a system dialog (the message box, the save dialog), left to the dialog;
+    // null for a window of our own.
+    explicit ModalScope(HWND dialogOwner = nullptr);
     ~ModalScope();
     ModalScope(const ModalScope&) = delete;
     ModalScope& operator=(const ModalScope&) = delete;
+
+    // Enables the windows again (once; the end of the scope does it otherwise).
+    void enableWindows();
 
 private:
     std::vector<HWND> m_disabled;

@@ -91,7 +91,7 @@ std::optional<std::string> askSaveFileName(HWND owner, HWND mainWindow, const st
     request.lpfnHook = dialogHook;
     request.lCustData = reinterpret_cast<LPARAM>(&placement);
 
-    ModalScope modal;
+    ModalScope modal(owner);
     if (!GetSaveFileNameW(&request))
         return std::nullopt;
     const std::wstring chosen(fileName.data());

@@ -81,6 +81,42 @@ const ResolveCase resolveCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Names, ResolveTest, testing::ValuesIn(resolveCases));
 
+struct AnsiPathCase
+{
+    const char* name;
+    std::string file; // UTF-8
+    int codePage;
+    std::optional<std::string> ansi; // nothing: the code page cannot hold the path
+};
+
+void PrintTo(const AnsiPathCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class AnsiHelpFileTest : public testing::TestWithParam<AnsiPathCase>
+{
+};
+
+// The narrow engine entry gets the path in the ANSI code page only when every character has its place
+// there; otherwise nothing, so that the path goes to the wide entry instead of arriving with "?".
+TEST_P(AnsiHelpFileTest, onlyAPathTheCodePageHolds)
+{
+    EXPECT_EQ(help::ansiHelpFile(GetParam().file, GetParam().codePage), GetParam().ansi);
+}
+
+INSTANTIATE_TEST_SUITE_P(CodePages, AnsiHelpFileTest,
+    testing::Values(AnsiPathCase {"ascii", "C:\\Ayuda\\EDUCA.chm", 1252, "C:\\Ayuda\\EDUCA.chm"},
+        AnsiPathCase {"spanishIn1252", "D:\\Año 2025\\EDUCA.chm", 1252, "D:\\A\xF1o 2025\\EDUCA.chm"},
+        AnsiPathCase {"spanishIn1251", "D:\\Año 2025\\EDUCA.chm", 1251, std::nullopt},
+        AnsiPathCase {"cyrillicIn1251", "D:\\Год\\EDUCA.chm", 1251, "D:\\\xC3\xEE\xE4\\EDUCA.chm"},
+        AnsiPathCase {"cyrillicIn1252", "D:\\Год\\EDUCA.chm", 1252, std::nullopt},
+        AnsiPathCase {"japaneseIn932", "D:\\あ\\EDUCA.chm", 932, "D:\\\x82\xA0\\EDUCA.chm"},
+        // A look-alike letter is no place: "Ā" would become "A" or "?".
+        AnsiPathCase {"lookAlikeIn1252", "D:\\Ā\\EDUCA.chm", 1252, std::nullopt},
+        AnsiPathCase {"anyInUtf8", "D:\\Год Año\\EDUCA.chm", 65001, "D:\\Год Año\\EDUCA.chm"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 #ifndef _WIN32
 class LocalHelpFileTest : public testing::Test
 {

@@ -9,6 +9,8 @@
 #include <sstream>
 
 #ifdef _WIN32
+#include "platform/wide_text.h"
+
 #include <windows.h>
 #else
 #include <csignal>
@@ -166,8 +168,9 @@ TEST_F(ProfileFile, readOnlyFileIsLeftAlone)
 
 #ifdef _WIN32
 
-// The host reads the file with GetPrivateProfileStringA: what we write must read back so, with the
-// host's other sections and keys as they were.
+// The host reads the file with the system's profile calls: what we write must read back so, with the
+// host's other sections and keys as they were. The file lies in a folder named beyond ASCII, as a
+// user's own folder may be ("Begoña"), and beyond any one ANSI code page.
 struct HostIni
 {
     const char* name;
@@ -183,18 +186,23 @@ void PrintTo(const HostIni& ini, std::ostream* os)
 class ProfileReadBack : public ProfileFile, public ::testing::WithParamInterface<HostIni>
 {
 protected:
+    void SetUp() override { fs::create_directories(m_folder); }
+
+    // The wide call, which takes the path as it stands.
     std::string read(const char* section, const char* key)
     {
-        char buffer[256] = {};
-        const std::string path = (m_dir / "Morvanta.ini").string();
-        GetPrivateProfileStringA(section, key, "(ninguno)", buffer, sizeof buffer, path.c_str());
-        return buffer;
+        wchar_t buffer[256] = {};
+        GetPrivateProfileStringW(platform::widen(section).c_str(), platform::widen(key).c_str(), L"(ninguno)", buffer,
+            DWORD(std::size(buffer)), (m_folder / "Morvanta.ini").c_str());
+        return platform::narrow(buffer);
     }
+
+    const fs::path m_folder = m_dir / u8"Begoña Ωмега";
 };
 
 TEST_P(ProfileReadBack, theSystemReadsTheValueAndTheHostsKeys)
 {
-    const fs::path file = m_dir / "Morvanta.ini";
+    const fs::path file = m_folder / "Morvanta.ini";
     if (!GetParam().before.empty())
         writeAll(file, GetParam().before);
     platform::writeProfileString(file, "Transformadores", "Transformado", GetParam().value);

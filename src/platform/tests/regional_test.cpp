@@ -387,12 +387,16 @@ std::string userLocaleName()
     return length > 1 ? std::string(name, name + length - 1) : std::string();
 }
 
-// The test runs with LC_ALL=es_ES.UTF-8, which Wine takes for the user's locale; on Windows the user's
-// own locale decides.
+// The test entry runs it with LC_ALL=es_ES.UTF-8, which Wine takes for the user's locale: then the
+// locale must be es-ES, and a setup that lost it fails. Run otherwise (on Windows), the user's own locale
+// decides whether it runs.
 TEST(WindowsLocale, spanishUserLocaleGivesItsSettingsInUtf8)
 {
-    if (userLocaleName() != "es-ES")
-        GTEST_SKIP() << "the user's locale is " << userLocaleName() << ", not es-ES";
+    const char* asked = std::getenv("LC_ALL");
+    if (asked && std::string(asked).rfind("es_ES", 0) == 0)
+        ASSERT_EQ(userLocaleName(), "es-ES") << "LC_ALL=" << asked << " did not give the Spanish user locale";
+    else if (userLocaleName() != "es-ES")
+        GTEST_SKIP() << "the user's locale is " << userLocaleName() << ", not es-ES, and LC_ALL asks for none";
     const RegionalSettings s = readSystemRegionalSettings();
     EXPECT_EQ(s.decimalSeparator, ",");
     EXPECT_EQ(s.timeSeparator, ":");

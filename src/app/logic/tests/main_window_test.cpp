@@ -23,7 +23,8 @@ class FakeView : public MainWindowView
 {
 public:
     HostWindowCheck check = HostWindowCheck::Usable;
-    bool hostStillThere = true; // createInsideHostWindow
+    bool topLevelMade = true; // createTopLevelWindow
+    HostWindowCheck inside = HostWindowCheck::Usable; // createInsideHostWindow
     bool insideAfterShow = true; // isInsideHostWindow
     std::optional<Size> hostArea = Size {900, 560};
     std::deque<std::optional<std::string>> fileNames; // answers of the save dialog, in order
@@ -31,16 +32,20 @@ public:
     std::vector<std::string> log;
 
     void removeFrame() override { log.push_back("removeFrame"); }
-    void createTopLevelWindow() override { log.push_back("topLevel"); }
+    bool createTopLevelWindow() override
+    {
+        log.push_back("topLevel");
+        return topLevelMade;
+    }
     HostWindowCheck checkHostWindow(std::uint32_t host) override
     {
         log.push_back(hex("check", host));
         return check;
     }
-    bool createInsideHostWindow(std::uint32_t host) override
+    HostWindowCheck createInsideHostWindow(std::uint32_t host) override
     {
         log.push_back(hex("inside", host));
-        return hostStillThere;
+        return inside;
     }
     std::uintptr_t nativeHandle() override { return 0x5A; }
     Size screenSize() override { return {1024, 768}; }
@@ -173,50 +178,69 @@ INSTANTIATE_TEST_SUITE_P(Starts, StartAndClose,
             0, "none"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct HostFailureCase
+struct WindowFailureCase
 {
     const char* name;
-    HostWindowCheck check;
-    bool hostStillThere;
+    std::vector<std::string> arguments;
+    HostWindowCheck check; // checkHostWindow
+    bool topLevelMade; // createTopLevelWindow
+    HostWindowCheck inside; // createInsideHostWindow
     std::string error;
+    int exitCode;
 };
 
-void PrintTo(const HostFailureCase& c, std::ostream* out)
+void PrintTo(const WindowFailureCase& c, std::ostream* out)
 {
     *out << c.name;
 }
 
-class HostWindowUnusable : public MainWindowTest, public ::testing::WithParamInterface<HostFailureCase>
+class WindowNotMade : public MainWindowTest, public ::testing::WithParamInterface<WindowFailureCase>
 {
 };
 
-TEST_P(HostWindowUnusable, endsWithExitCodeOneAndWritesNothing)
+// A window that cannot be made, in the host window or on its own: the error box with the reason, a
+// failing exit code for whoever started the program, and no ini file.
+TEST_P(WindowNotMade, endsWithAFailingExitCodeAndWritesNothing)
 {
+    const WindowFailureCase& c = GetParam();
     FakeView view;
-    view.check = GetParam().check;
-    view.hostStillThere = GetParam().hostStillThere;
-    MainWindowController controller(makeStartRequest({"importar", "1FFFFF0"}), view);
+    view.check = c.check;
+    view.topLevelMade = c.topLevelMade;
+    view.inside = c.inside;
+    MainWindowController controller(makeStartRequest(c.arguments), view);
     EXPECT_FALSE(controller.create());
-    EXPECT_EQ(controller.exitCode(), NoHostWindowExitCode);
+    EXPECT_EQ(controller.exitCode(), c.exitCode);
     ASSERT_FALSE(view.log.empty());
-    EXPECT_EQ(view.log.back(), "error " + GetParam().error);
+    EXPECT_EQ(view.log.back(), "error " + c.error);
     EXPECT_EQ(ini(), "none");
 }
 
-INSTANTIATE_TEST_SUITE_P(Checks, HostWindowUnusable,
-    ::testing::Values(HostFailureCase {"missing", HostWindowCheck::Missing, true,
-                          "No existe la ventana 1FFFFF0 del programa anfitrión: no se puede crear la ventana del "
-                          "programa dentro de ella."},
-        HostFailureCase {"inputOnly", HostWindowCheck::InputOnly, true,
+const std::vector<std::string> HostArguments = {"importar", "1FFFFF0"};
+const std::string HostMissing
+    = "No existe la ventana 1FFFFF0 del programa anfitrión: no se puede crear la ventana del programa dentro de ella.";
+const std::string NotCreated = "No se puede crear la ventana principal del programa.";
+constexpr auto Usable = HostWindowCheck::Usable;
+
+INSTANTIATE_TEST_SUITE_P(Checks, WindowNotMade,
+    ::testing::Values(
+        WindowFailureCase {"missing", HostArguments, HostWindowCheck::Missing, true, Usable, HostMissing, 1},
+        WindowFailureCase {"inputOnly", HostArguments, HostWindowCheck::InputOnly, true, Usable,
             "La ventana 1FFFFF0 del programa anfitrión no puede contener otras ventanas: no se puede crear la "
-            "ventana del programa dentro de ella."},
-        HostFailureCase {"unsupported", HostWindowCheck::Unsupported, true,
+            "ventana del programa dentro de ella.",
+            1},
+        WindowFailureCase {"unsupported", HostArguments, HostWindowCheck::Unsupported, true, Usable,
             "Este sistema de ventanas no permite crear la ventana del programa dentro de la ventana 1FFFFF0 del "
-            "programa anfitrión."},
+            "programa anfitrión.",
+            1},
         // Gone between the check and the creation.
-        HostFailureCase {"goneMeanwhile", HostWindowCheck::Usable, false,
-            "No existe la ventana 1FFFFF0 del programa anfitrión: no se puede crear la ventana del programa "
-            "dentro de ella."}),
+        WindowFailureCase {"goneMeanwhile", HostArguments, Usable, true, HostWindowCheck::Missing, HostMissing, 1},
+        // There, yet the window system would not take the window into it.
+        WindowFailureCase {"refused", HostArguments, Usable, true, HostWindowCheck::Refused,
+            "La ventana 1FFFFF0 del programa anfitrión existe, pero el sistema no ha permitido crear la ventana del "
+            "programa dentro de ella.",
+            1},
+        WindowFailureCase {"topLevelRefused", {}, Usable, false, Usable, NotCreated, 1},
+        WindowFailureCase {"topLevelRefusedHandleZero", {"importar", "0"}, Usable, false, Usable, NotCreated, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, hostWindowGoneClosesTheWindowOnceWithTheOutcomeWritten)

@@ -1,6 +1,7 @@
 #include "app/logic/message_box.h"
 #include "app/logic/texts.h"
 #include "app/logic/window_geometry.h"
+#include "app/win32/main_form.h"
 #include "app/win32/message_boxes.h"
 #include "app/win32/save_dialog.h"
 #include "platform/user_error.h"
@@ -10,6 +11,7 @@
 #include <dlgs.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 using namespace app;
 using namespace app::win32;
@@ -129,6 +131,63 @@ TEST_P(PlainBoxEnd, endsTheBox)
 INSTANTIATE_TEST_SUITE_P(Win32, PlainBoxEnd,
     ::testing::Values(EndCase {"enter", WM_KEYDOWN, VK_RETURN}, EndCase {"escape", WM_KEYDOWN, VK_ESCAPE},
         EndCase {"closeBox", WM_CLOSE, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ForegroundCase
+{
+    const char* name;
+    std::function<void(TMForm&)> show;
+    // The box's window and how it is answered, once it is there.
+    const wchar_t* caption;
+    const wchar_t* windowClass;
+    WPARAM answer;
+};
+
+void PrintTo(const ForegroundCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ForegroundAfterBox : public Win32Test, public ::testing::WithParamInterface<ForegroundCase>
+{
+};
+
+// Another program's window lies below the window on its own. After each box or dialog the program
+// keeps the foreground: its main window is active again, so the next key still reaches it.
+TEST_P(ForegroundAfterBox, staysWithTheProgram)
+{
+    const ForegroundCase& c = GetParam();
+    OtherProgramWindow other;
+    ASSERT_TRUE(other.handle()) << "the stand-in host did not start";
+    TMForm form(logic::makeStartRequest({}), *m_application, HostPlacement::Child);
+    ASSERT_TRUE(form.controller().create());
+    form.controller().showAtStartup();
+    SetForegroundWindow(form.handle());
+    ASSERT_TRUE(pumpMessages(
+        5s, [&] { return GetForegroundWindow() == form.handle(); }, &form));
+
+    TimedStep answer([&] {
+        const HWND box = findThreadWindow(c.caption, c.windowClass);
+        if (!box)
+            return false;
+        PostMessageW(box, WM_COMMAND, c.answer, 0);
+        return true;
+    });
+    c.show(form);
+    ASSERT_TRUE(answer.finished());
+    pumpMessages(300ms, {}, &form);
+    EXPECT_TRUE(IsWindowVisible(other.handle()));
+    EXPECT_EQ(GetForegroundWindow(), form.handle());
+    EXPECT_EQ(GetActiveWindow(), form.handle());
+}
+
+INSTANTIATE_TEST_SUITE_P(Win32, ForegroundAfterBox,
+    ::testing::Values(ForegroundCase {"plainBox", [](TMForm& form) { form.showPlainMessage("Proceso finalizado"); },
+                          L"TransSelvarEDUCA", L"TransSelvarEDUCA.Mensaje", IDOK},
+        ForegroundCase {
+            "errorBox", [](TMForm& form) { form.showErrorBox("Prueba."); }, L"TransSelvarEDUCA", L"#32770", IDOK},
+        ForegroundCase {
+            "saveDialog", [](TMForm& form) { form.askSaveFileName(""); }, L"Guardar Archivo XML", nullptr, IDCANCEL}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ErrorCase

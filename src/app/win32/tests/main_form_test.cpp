@@ -11,6 +11,7 @@
 #include "win32_test_support.h"
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 using namespace app;
@@ -384,15 +385,76 @@ TEST_P(Placements, windowLivesOverTheHostsClientArea)
 INSTANTIATE_TEST_SUITE_P(MainWindow, Placements, ::testing::Values(HostPlacement::Child, HostPlacement::Owned),
     [](const auto& info) { return info.param == HostPlacement::Child ? std::string("child") : std::string("owned"); });
 
-// A handle that names no window: the error box, no window, exit code 1, no ini file.
-TEST_F(MainFormTest, handleOfNoWindowEndsWithExitCode1)
+// Inside the host window the main window is a child, which the system does not tell of a change of
+// colours: the application window passes it on, and the window is drawn again with the new colours.
+TEST_F(MainFormTest, colourChangeReachesTheWindowInsideTheHost)
 {
-    HWND gone = nullptr;
+    HostWindow host;
+    TMForm form(logic::makeStartRequest(hostArguments("mostrar", host.handle())), *m_application, HostPlacement::Child);
+    ASSERT_TRUE(form.controller().create());
+    form.controller().showAtStartup();
+    pumpMessages(100ms, {}, &form);
+    ASSERT_TRUE(GetWindowLongPtrW(form.handle(), GWL_STYLE) & WS_CHILD);
+    ValidateRect(form.handle(), nullptr);
+    ASSERT_FALSE(GetUpdateRect(form.handle(), nullptr, FALSE));
+    SendMessageW(m_application->handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_TRUE(GetUpdateRect(form.handle(), nullptr, FALSE));
+}
+
+// While it lives, the system refuses to create windows of the main window's class, as it does when it
+// runs out of resources.
+class MainWindowRefused
+{
+public:
+    MainWindowRefused()
+        : m_hook(SetWindowsHookExW(WH_CBT, refuse, nullptr, GetCurrentThreadId()))
     {
-        HostWindow host;
-        gone = host.handle();
     }
-    ASSERT_FALSE(IsWindow(gone));
+    ~MainWindowRefused() { UnhookWindowsHookEx(m_hook); }
+    MainWindowRefused(const MainWindowRefused&) = delete;
+    MainWindowRefused& operator=(const MainWindowRefused&) = delete;
+
+private:
+    static LRESULT CALLBACK refuse(int code, WPARAM wParam, LPARAM lParam)
+    {
+        wchar_t name[64] = {};
+        if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(wParam), name, 64)
+            && std::wstring(name) == MainWindowClass)
+            return 1;
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    HHOOK m_hook;
+};
+
+struct NotMadeCase
+{
+    const char* name;
+    bool host; // started with a host window's handle
+    bool hostThere; // the host window exists
+    bool refused; // the system refuses the main window
+    std::wstring shown; // part of the error box's text
+};
+
+void PrintTo(const NotMadeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class WindowNotMade : public MainFormTest, public ::testing::WithParamInterface<NotMadeCase>
+{
+};
+
+// A main window that cannot be made: the error box with the reason, no window, exit code 1, no ini file.
+TEST_P(WindowNotMade, endsWithExitCode1)
+{
+    const NotMadeCase& c = GetParam();
+    std::optional<HostWindow> host;
+    host.emplace();
+    const HWND hostWindow = host->handle();
+    if (!c.hostThere)
+        host.reset();
+    ASSERT_EQ(IsWindow(hostWindow) != FALSE, c.hostThere);
     std::wstring shown;
     TimedStep answer([&] {
         const HWND box = findThreadWindow(L"TransSelvarEDUCA", L"#32770");
@@ -404,13 +466,23 @@ TEST_F(MainFormTest, handleOfNoWindowEndsWithExitCode1)
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         return true;
     });
-    TMForm form(logic::makeStartRequest(hostArguments("importar", gone)), *m_application, HostPlacement::Child);
+    std::optional<MainWindowRefused> refusal;
+    if (c.refused)
+        refusal.emplace();
+    TMForm form(logic::makeStartRequest(c.host ? hostArguments("importar", hostWindow) : std::vector<std::string> {}),
+        *m_application, HostPlacement::Child);
     EXPECT_FALSE(form.controller().create());
     EXPECT_EQ(form.controller().exitCode(), 1);
     EXPECT_FALSE(form.handle());
-    EXPECT_NE(shown.find(L"No existe la ventana"), std::wstring::npos) << platform::narrow(shown);
+    EXPECT_NE(shown.find(c.shown), std::wstring::npos) << platform::narrow(shown);
     EXPECT_EQ(iniText(m_programDirectory), "none");
 }
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, WindowNotMade,
+    ::testing::Values(NotMadeCase {"hostGone", true, false, false, L"No existe la ventana"},
+        NotMadeCase {"refusedInHost", true, true, true, L"existe, pero el sistema no ha permitido crear la ventana"},
+        NotMadeCase {"refusedOnItsOwn", false, true, true, L"No se puede crear la ventana principal del programa."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct StartCase
 {

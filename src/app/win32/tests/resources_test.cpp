@@ -2,8 +2,12 @@
 #include "app/logic/pictures.h"
 #include "app/win32/application.h"
 #include "app/win32/gdi.h"
+#include "help/help_engine.h"
+#include "help/help_file_name.h"
 #include "platform/wide_text.h"
+#include "win32_test_support.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
 #include <windows.h>
@@ -117,6 +121,37 @@ TEST(Families, systemListIsAsked)
     // its own fonts a later one).
     for (const logic::FontSpec* spec : {&logic::WindowFont, &logic::HeadingFont})
         EXPECT_TRUE(systemHasFamily(chooseFamily(*spec, systemHasFamily))) << chooseFamily(*spec, systemHasFamily);
+}
+
+// The system's help engine opens a help file in a folder whose name the ANSI code page cannot hold
+// (Greek and Cyrillic letters together fit no single one): its window comes up all the same.
+TEST(SystemHelpEngine, opensAFileWhosePathTheAnsiCodePageCannotHold)
+{
+    std::shared_ptr<help::HelpEngine> engine = help::loadSystemEngine();
+    ASSERT_TRUE(engine) << "HHCtrl.ocx is missing";
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::filesystem::path folder = std::filesystem::path(temp) / L"Ayuda \u03A9\u043C\u0435\u0433\u0430";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(
+        EDUCA_TEST_HELP_FILE, folder / L"EDUCA.chm", std::filesystem::copy_options::overwrite_existing);
+    const std::string file = platform::narrow((folder / L"EDUCA.chm").wstring());
+    ASSERT_FALSE(help::ansiHelpFile(file, int(GetACP()))) << "code page " << GetACP() << " holds " << file;
+
+    engine->htmlHelp(0, file, help::DisplayTableOfContents, 0);
+    HWND shown = nullptr;
+    app::win32::testing::pumpMessages(std::chrono::seconds(10), [&] {
+        shown = FindWindowW(nullptr, L"Ayuda de TransSelvarEDUCA");
+        return shown != nullptr;
+    });
+    EXPECT_TRUE(shown) << "no help window for " << file;
+    if (shown) {
+        PostMessageW(shown, WM_CLOSE, 0, 0);
+        app::win32::testing::pumpMessages(std::chrono::seconds(5), [&] { return !IsWindow(shown); });
+    }
+    engine.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 } // namespace

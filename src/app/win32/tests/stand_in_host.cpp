@@ -6,6 +6,8 @@
 //   salida <code>                    the program's exit code, which is also this program's own
 // While it waits it reads an order file, when one is given and appears: "mover X Y" moves the window
 // (its top-left corner to X, Y), "cerrar" destroys it; the file is removed once read.
+// With "-" for the program it starts nothing: its window is then just another program's window, which
+// stays until it is closed.
 //
 // Usage: stand_in_host PROGRAM COMMAND_WORD [ORDER_FILE]
 
@@ -107,23 +109,27 @@ int wmain(int argc, wchar_t** argv)
     std::printf("ventana %X\n", handle);
     reportClientArea(window);
 
-    wchar_t handleText[16];
-    std::swprintf(handleText, 16, L"%X", handle);
-    std::wstring commandLine = L"\"" + program + L"\" " + word + L" " + handleText;
-    STARTUPINFOW startup {};
-    startup.cb = sizeof(startup);
+    const bool startsProgram = program != L"-";
     PROCESS_INFORMATION process {};
-    if (!CreateProcessW(
-            program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        std::fprintf(stderr, "stand_in_host: el programa no arranca (%lu)\n", GetLastError());
-        return 2;
+    if (startsProgram) {
+        wchar_t handleText[16];
+        std::swprintf(handleText, 16, L"%X", handle);
+        std::wstring commandLine = L"\"" + program + L"\" " + word + L" " + handleText;
+        STARTUPINFOW startup {};
+        startup.cb = sizeof(startup);
+        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                &process)) {
+            std::fprintf(stderr, "stand_in_host: el programa no arranca (%lu)\n", GetLastError());
+            return 2;
+        }
+        CloseHandle(process.hThread);
     }
-    CloseHandle(process.hThread);
 
     DWORD exitCode = 0;
     for (;;) {
-        const DWORD woken = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0) {
+        const DWORD woken
+            = MsgWaitForMultipleObjects(startsProgram ? 1 : 0, &process.hProcess, FALSE, 100, QS_ALLINPUT);
+        if (startsProgram && woken == WAIT_OBJECT_0) {
             GetExitCodeProcess(process.hProcess, &exitCode);
             break;
         }
@@ -133,6 +139,8 @@ int wmain(int argc, wchar_t** argv)
             DispatchMessageW(&message);
         }
         followOrders(orderFile, window);
+        if (!startsProgram && !IsWindow(window))
+            return 0;
     }
     CloseHandle(process.hProcess);
     std::printf("salida %lu\n", exitCode);

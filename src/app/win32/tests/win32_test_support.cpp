@@ -52,6 +52,23 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM search)
     return FALSE;
 }
 
+struct ProcessWindowSearch
+{
+    DWORD process;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK matchProcessWindow(HWND window, LPARAM search)
+{
+    auto* wanted = reinterpret_cast<ProcessWindowSearch*>(search);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != wanted->process || !IsWindowVisible(window))
+        return TRUE;
+    wanted->found = window;
+    return FALSE;
+}
+
 } // namespace
 
 bool pumpMessages(std::chrono::milliseconds limit, const std::function<bool()>& done, TMForm* form)
@@ -103,6 +120,34 @@ std::wstring windowText(HWND window)
     wchar_t text[512] = {};
     GetWindowTextW(window, text, 512);
     return text;
+}
+
+OtherProgramWindow::OtherProgramWindow()
+{
+    std::wstring commandLine = L"stand_in_host - nada";
+    STARTUPINFOW startup {};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessW(platform::widen(EDUCA_STAND_IN_HOST_FILE).c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+            DETACHED_PROCESS, nullptr, nullptr, &startup, &m_process))
+        return;
+    CloseHandle(m_process.hThread);
+    ProcessWindowSearch search {m_process.dwProcessId};
+    pumpMessages(std::chrono::seconds(10), [&] {
+        EnumWindows(matchProcessWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    m_window = search.found;
+}
+
+OtherProgramWindow::~OtherProgramWindow()
+{
+    if (!m_process.hProcess)
+        return;
+    if (m_window)
+        PostMessageW(m_window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(m_process.hProcess, 5000) != WAIT_OBJECT_0)
+        TerminateProcess(m_process.hProcess, 1);
+    CloseHandle(m_process.hProcess);
 }
 
 void Win32Test::SetUp()

@@ -60,6 +60,24 @@ HWND findThreadWindow(const std::wstring& caption, const wchar_t* windowClass = 
 // The text of a window.
 std::wstring windowText(HWND window);
 
+// A window of another program on the screen while it lives: the stand-in host, started with nothing
+// to start. Closed at the end.
+class OtherProgramWindow
+{
+public:
+    OtherProgramWindow();
+    ~OtherProgramWindow();
+    OtherProgramWindow(const OtherProgramWindow&) = delete;
+    OtherProgramWindow& operator=(const OtherProgramWindow&) = delete;
+
+    // Null when the program did not start or showed no window within 10 s.
+    HWND handle() const { return m_window; }
+
+private:
+    PROCESS_INFORMATION m_process {};
+    HWND m_window = nullptr;
+};
+
 // Every test gets a fresh application window, a program directory of its own and a help engine that
 // records its calls.
 class Win32Test : public ::testing::Test

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # TransSelvarEDUCA.exe under Wine and an X server of its own (Xvfb), driven with xdotool as a person
 # would: started by the stand-in host with "importar" (or another word) and its window's handle, or
-# on its own. Each case of the table below is a start, a list of steps and what must come out: the
-# exit code, Morvanta.ini and the document, which must be the Linux educa-export's apart from fecha.
+# on its own. Keys go wherever the keyboard focus is, as a person's do: the program must give the focus
+# to the right window itself (after a box closes, keys must reach the main window without a click);
+# the mouse clicks only where a person would. Each case of the table below is a start, a list of steps
+# and what must come out: the exit code, Morvanta.ini and the document, which must be the Linux
+# educa-export's apart from fecha.
 #
 #   wine_host_test.sh WINE_RUN PREFIX PROGRAM_DIR STAND_IN_HOST FIXTURES LINUX_EXPORT
 #
@@ -28,6 +31,8 @@ done
 # Start, steps, exit code, Transformado in Morvanta.ini ("-": no file), document ("-": none).
 #   host WORD       the stand-in host starts the program with WORD and its window's handle
 #   direct ARGS...  the program started on its own with these arguments
+#   beside ARGS...  the same, with another program's window on the screen first (the stand-in host
+#                   with nothing to start), which must not take the keys meant for the program
 # Steps, separated by ";":
 #   save NAME        type the out folder's NAME into the save dialog, then Enter
 #   cancel           Esc in the save dialog
@@ -41,29 +46,33 @@ done
 #   move X Y         the host moves its window there
 #   close-host       the host destroys its window
 #   click ELEMENT    a mouse click on the export button (BImportar)
-#   key KEYS         keys to the main window
-#   appears NAME     a window of that name appears (pressing F1 again meanwhile, if it is lost)
-#   gone KEYS        KEYS to the main window until it goes away
+#   click-main       a mouse click on the main window, to come back to it from another window
+#   key KEYS         keys, to whatever has the keyboard focus
+#   appears NAME     F1, then a window of that name appears (F1 again meanwhile, if it is lost)
+#   gone KEYS        KEYS until the main window goes away
 cases=(
     "export|host importar|save horario; message Proceso finalizado; answer|0|1|horario.xml"
     "cancelled|host importar|cancel; message Debe indicar un Nombre de Archivo; answer|0|0|-"
     "no window|direct importar 1FFFFF0|error No existe la ventana 1FFFFF0; not-shown; answer|1|-|-"
     "host closed|host mostrar|shown; placed; move 120 90; placed; close-host|0|0|-"
-    "stand-alone export|direct|shown; click BImportar; save suelto; message Proceso finalizado; answer; shown; gone s|0|-|suelto.xml"
-    "help|direct|shown; appears Ayuda de TransSelvarEDUCA; gone alt+s|0|-|-"
+    "stand-alone export|beside|shown; click BImportar; save suelto; message Proceso finalizado; answer; shown; gone s|0|-|suelto.xml"
+    "help|direct|shown; appears Ayuda de TransSelvarEDUCA; click-main; gone alt+s|0|-|-"
 )
 
 work=$(mktemp -d)
 xvfb_pid=""
 run_pid=""
+other_pid=""
 failures=0
 export WINEPREFIX=$prefix LC_ALL=C.UTF-8
 
 cleanup() {
-    if [ -n "$run_pid" ] && kill -0 "$run_pid" 2>/dev/null; then
-        kill "$run_pid" 2>/dev/null
-        wait "$run_pid" 2>/dev/null
-    fi
+    for pid in "$run_pid" "$other_pid"; do
+        if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+            kill "$pid" 2>/dev/null
+            wait "$pid" 2>/dev/null
+        fi
+    done
     wineserver -k 2>/dev/null
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null
@@ -142,16 +151,11 @@ activate_main() {
     xdotool windowfocus --sync "$1" 2>/dev/null
 }
 
-# Sends keys to a window until it goes away (a key sent before the window takes input is lost on a
-# busy machine); the main window is clicked first. Answers 1 when it never goes.
+# Sends keys, to whatever has the keyboard focus, until the window goes away (a key sent before the
+# window takes input is lost on a busy machine). Answers 1 when it never goes.
 press_until_gone() {
     local win=$1 key=$2
     for _ in $(seq 1 15); do
-        if [ "$(xdotool getwindowname "$win" 2>/dev/null)" = "$main_caption" ]; then
-            activate_main "$win"
-        else
-            xdotool windowfocus --sync "$win" 2>/dev/null
-        fi
         xdotool key "$key" 2>/dev/null
         # Without a window manager Wine waits a while for each window it hides.
         for _ in $(seq 1 40); do
@@ -182,7 +186,6 @@ run_step() {
         [ -n "$dialog" ] || { fail "no save dialog"; return; }
         # Typed again over the whole field until the dialog takes it.
         for _ in $(seq 1 5); do
-            xdotool windowfocus --sync "$dialog" 2>/dev/null
             sleep 0.3
             xdotool key End shift+Home 2>/dev/null
             xdotool type --delay 10 "$(windows_path "$work/out/$args")"
@@ -205,7 +208,6 @@ run_step() {
         text=""
         for _ in $(seq 1 10); do
             printf '' | xclip -selection clipboard 2>/dev/null
-            xdotool windowfocus --sync "$win" 2>/dev/null
             xdotool key ctrl+c 2>/dev/null
             sleep 0.3
             text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
@@ -266,17 +268,18 @@ run_step() {
         border=$(((w - 620) / 2))
         xdotool mousemove --window "$win" $((border + 258 + 44)) $((h - 266 - border + 120 + 12)) click 1
         ;;
-    key)
+    click-main)
         win=$(find_window "$main_caption")
-        [ -n "$win" ] || { fail "no main window for the keys"; return; }
+        [ -n "$win" ] || { fail "no main window to click"; return; }
         activate_main "$win"
+        ;;
+    key)
         xdotool key $args
         ;;
     appears)
         win=$(find_window "$main_caption")
         [ -n "$win" ] || { fail "no main window for F1"; return; }
         for _ in $(seq 1 10); do
-            activate_main "$win"
             xdotool key F1
             [ -n "$(find_window "$args" 3)" ] && return
         done
@@ -297,8 +300,13 @@ for row in "${cases[@]}"; do
     IFS='|' read -r case_name start steps want_exit want_ini want_doc <<<"$row"
     echo "--- $case_name"
     started=$SECONDS
-    rm -f "$work/prog/Morvanta.ini" "$work/orden" "$work/host.out" "$work"/out/*
+    rm -f "$work/prog/Morvanta.ini" "$work/orden" "$work/orden-otro" "$work/host.out" "$work"/out/*
     read -r mode start_args <<<"$start"
+    if [ "$mode" = beside ]; then
+        "$wine_run" "$prefix" "$stand_in_host" - nada "$(windows_path "$work/orden-otro")" >/dev/null 2>&1 &
+        other_pid=$!
+        [ -n "$(find_window "Anfitrión de prueba")" ] || fail "the other program's window is not shown"
+    fi
     if [ "$mode" = host ]; then
         "$wine_run" "$prefix" "$stand_in_host" "$program" $start_args "$(windows_path "$work/orden")" \
             >"$work/host.out" 2>"$work/run.err" &
@@ -327,6 +335,16 @@ for row in "${cases[@]}"; do
         rc=$?
     fi
     run_pid=""
+    if [ -n "$other_pid" ]; then
+        echo cerrar >"$work/orden-otro"
+        for _ in $(seq 1 50); do
+            kill -0 "$other_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$other_pid" 2>/dev/null
+        wait "$other_pid" 2>/dev/null
+        other_pid=""
+    fi
     [ "$rc" = "$want_exit" ] || fail "exit code $rc instead of $want_exit"
     ini=$(sed -n 's/^Transformado=\([0-9]*\).*$/\1/p' "$work/prog/Morvanta.ini" 2>/dev/null | head -1)
     [ -e "$work/prog/Morvanta.ini" ] || ini=-
