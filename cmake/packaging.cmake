@@ -1,4 +1,4 @@
-# Packages (make package): a .tar.gz and a .deb on Linux, TransSelvarEDUCA-<version>-win64.zip for
+# Packages (make package): a .tar.gz and a .deb on Linux, TransSelvarEDUCA-<version>-win32.zip for
 # Windows, with the programs and the help file side by side.
 set(CPACK_PACKAGE_NAME TransSelvarEDUCA)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -13,7 +13,7 @@ if(WIN32)
     configure_file(${PROJECT_SOURCE_DIR}/packaging/LEEME.txt ${CMAKE_BINARY_DIR}/LEEME.txt @ONLY NEWLINE_STYLE WIN32)
     install(FILES ${CMAKE_BINARY_DIR}/LEEME.txt DESTINATION ${EDUCA_INSTALL_BINDIR})
     set(CPACK_GENERATOR ZIP)
-    set(CPACK_SYSTEM_NAME win64)
+    set(CPACK_SYSTEM_NAME win32)
     # The files at the top of the zip, so that it unpacks into the host program's folder as it is.
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 else()

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Checks the Windows package: the zip holds the programs, EDUCA.chm and LEEME.txt at its top, and
-# every program imports nothing but Windows' own DLLs (so it runs on a bare Windows, without mingw's
-# runtime libraries beside it).
-#   scripts/check-windows-package.sh TransSelvarEDUCA-<version>-win64.zip
+# Checks the Windows package: the zip holds the programs, EDUCA.chm and LEEME.txt at its top; every
+# program is a 32-bit one (PE32, i386) like the host program, imports nothing but Windows' own DLLs
+# (so it runs on a bare Windows, without mingw's runtime libraries beside it), and asks for no
+# execution level, neither in a manifest of its own nor in one beside it: Windows then shows it the
+# same files as the host in a protected folder.
+#   scripts/check-windows-package.sh TransSelvarEDUCA-<version>-win32.zip
 set -euo pipefail
 zip=$1
-objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
+objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 # DLLs that every Windows has; compared without regard to case.
 system_dlls=" kernel32.dll msvcrt.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll
  comctl32.dll comdlg32.dll ws2_32.dll hhctrl.ocx shlwapi.dll version.dll "
@@ -32,7 +34,12 @@ shopt -s nullglob
 programs=("$work"/*.exe)
 for program in "${programs[@]}"; do
     name=$(basename "$program")
-    imports=$("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p')
+    if ! headers=$("$objdump" -p "$program" 2>/dev/null); then
+        echo "MAL: $name no es un programa de Windows"
+        status=1
+        continue
+    fi
+    imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
     if [ -z "$imports" ]; then
         echo "MAL: $name no importa ninguna DLL (¿no es un programa de Windows?)"
         status=1
@@ -44,7 +51,24 @@ for program in "${programs[@]}"; do
             status=1
         fi
     done
-    echo "$name: importa $(echo $imports | tr ' ' ',')"
+    format=$("$objdump" -f "$program" | sed -n 's/.*file format //p' | head -1)
+    if [ "$format" != pei-i386 ]; then
+        echo "MAL: $name es ${format:-de un formato desconocido}, no un programa de 32 bits (pei-i386)"
+        status=1
+    fi
+    # A manifest is stored as text in the resources, UTF-8 or UTF-16.
+    if grep -qa requestedExecutionLevel "$program" ||
+        LC_ALL=C grep -qaP 'r\x00e\x00q\x00u\x00e\x00s\x00t\x00e\x00d\x00E\x00x\x00e\x00c' "$program"; then
+        echo "MAL: $name pide un nivel de ejecución (requestedExecutionLevel)"
+        status=1
+    fi
+    echo "$name: $format, importa $(echo $imports | tr ' ' ',')"
 done
+while IFS= read -r -d '' manifest; do
+    if grep -qai requestedExecutionLevel "$manifest"; then
+        echo "MAL: $(basename "$manifest") pide un nivel de ejecución (requestedExecutionLevel)"
+        status=1
+    fi
+done < <(find "$work" -iname '*.manifest' -print0)
 [ "$status" -eq 0 ] && echo "$(basename "$zip"): ${#programs[@]} programas, solo DLL de Windows"
 exit "$status"

@@ -1,27 +1,46 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the build, the demo and the tests need. Works as root, or
-# through sudo for a normal user. Does nothing when everything is there already.
+# Installs the Debian packages that a make target needs, by group; works as root, or through sudo
+# for a normal user, and does nothing when everything is there already.
+#   scripts/install-deps.sh [demo] [build] [windows] [test]      (no group: all of them)
+#   demo     the command-line tool and the sample school's export with its schema check
+#   build    every Linux program, the desktop program and the tests among them
+#   windows  the 32-bit Windows programs (mingw-w64 for i686) and Wine's 32-bit half to test them
+#   test     everything make test runs: build, windows, the sanitizers, fuzzers and X tests
 set -euo pipefail
 
-packages=(
-    build-essential cmake pkg-config
-    clang clang-format libclang-rt-14-dev
-    libgtest-dev libgmock-dev
-    libpugixml-dev libfmt-dev
-    python3 python3-dbf python3-dbfread python3-lxml libxml2-utils
+demo=(build-essential cmake pkg-config libfmt-dev python3 libxml2-utils)
+build=(
+    "${demo[@]}"
+    libgtest-dev libgmock-dev libpugixml-dev python3-dbf python3-dbfread python3-lxml
     qt6-base-dev libchm-dev fp-utils libxcb1-dev fonts-dejavu-core fonts-liberation2
+)
+windows=(
+    "${demo[@]}" fp-utils
+    g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+    googletest dpkg-dev unzip locales
+)
+# Wine, installed apart from the rest: its 32-bit half comes from the i386 architecture.
+wine_packages=(wine wine64 wine32:i386 fonts-wine)
+test=(
+    "${build[@]}" "${windows[@]}"
+    clang clang-format libclang-rt-14-dev
     xvfb xdotool x11-utils xclip imagemagick
     locales
-    # The Windows build (make windows) and its tests under Wine.
-    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-    googletest dpkg-dev wine wine64 fonts-wine unzip
 )
 
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
+groups=("$@")
+[ ${#groups[@]} -gt 0 ] || groups=(test)
+wanted=()
+want_wine=0
+want_locale=0
+for group in "${groups[@]}"; do
+    case $group in
+        demo) wanted+=("${demo[@]}") ;;
+        build) wanted+=("${build[@]}") ;;
+        windows) wanted+=("${windows[@]}"); want_wine=1; want_locale=1 ;;
+        test) wanted+=("${test[@]}"); want_wine=1; want_locale=1 ;;
+        *) echo "install-deps.sh: grupo desconocido «$group» (demo, build, windows, test)" >&2; exit 2 ;;
+    esac
 done
 
 run() {
@@ -31,16 +50,96 @@ run() {
         sudo "$@"
     fi
 }
+apt() {
+    run env DEBIAN_FRONTEND=noninteractive apt-get -y -qq --no-install-recommends "$@"
+}
 
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+# An index that the registry serves while it is being synchronised ("File has unexpected size ...
+# Mirror sync in progress?") makes apt-get update fail although every other index is fresh: it is
+# asked once more after a pause, and then the install goes on with the lists there are.
+updated=0
+update() {
+    [ "$updated" -eq 0 ] || return 0
+    updated=1
+    for attempt in 1 2; do
+        if run env DEBIAN_FRONTEND=noninteractive apt-get update -qq; then
+            return 0
+        fi
+        [ "$attempt" -eq 2 ] || sleep 15
+    done
+    echo "Aviso: apt-get update no pudo leer todos los índices; se instala con los que hay" >&2
+}
+
+missing=()
+for p in "${wanted[@]}"; do
+    installed "$p" || missing+=("$p")
+done
 if [ ${#missing[@]} -gt 0 ]; then
+    mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
     echo "Instalando: ${missing[*]}"
-    run env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    run env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    update
+    apt install "${missing[@]}"
+fi
+
+# Wine's 32-bit half. Its i386 libraries must have exactly the versions of their amd64 twins, and the
+# registry's i386 index of the security suite can lag behind the amd64 one. So: first as it comes;
+# then from the release's own suite (-t); then with every amd64 library of wine32's dependencies
+# that has no i386 twin of its version taken back to the version the i386 index offers.
+twins_of_wine32() {
+    local name base amd64_version multi_arch i386_version
+    apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
+        --no-replaces --no-enhances wine32:i386 2>/dev/null | sed -n 's/^\([^ <][^ ]*\):i386$/\1/p' |
+        sort -u | while read -r base; do
+        amd64_version=$(dpkg-query -W -f='${Version}' "$base:amd64" 2>/dev/null) || continue
+        [ -n "$amd64_version" ] || continue
+        multi_arch=$(dpkg-query -W -f='${Multi-Arch}' "$base:amd64" 2>/dev/null)
+        [ "$multi_arch" = same ] || continue
+        if apt-cache madison "$base:i386" | awk -F'|' '{gsub(/ /, "", $2); print $2}' |
+            grep -qxF "$amd64_version"; then
+            continue
+        fi
+        i386_version=$(apt-cache policy "$base:i386" | sed -n 's/^ *Candidate: //p')
+        if [ -n "$i386_version" ] && [ "$i386_version" != "(none)" ] &&
+            apt-cache madison "$base:amd64" | awk -F'|' '{gsub(/ /, "", $2); print $2}' |
+            grep -qxF "$i386_version"; then
+            echo "$base:amd64=$i386_version"
+            echo "$base:i386=$i386_version"
+        fi
+    done
+}
+
+if [ "$want_wine" -eq 1 ]; then
+    wine_missing=()
+    for p in "${wine_packages[@]}"; do
+        installed "$p" || wine_missing+=("$p")
+    done
+    if [ ${#wine_missing[@]} -gt 0 ]; then
+        echo "Instalando Wine: ${wine_missing[*]}"
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            run dpkg --add-architecture i386
+            updated=0
+        fi
+        update
+        release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+        if apt install "${wine_missing[@]}" 2>/dev/null; then
+            :
+        elif [ -n "$release" ] && apt install -t "$release" "${wine_missing[@]}" 2>/dev/null; then
+            echo "Wine instalado desde $release (el índice i386 de las actualizaciones va por detrás)"
+        else
+            mapfile -t twins < <(twins_of_wine32)
+            echo "Igualando las versiones amd64 e i386 de: ${twins[*]:-(ninguna)}"
+            apt install ${release:+-t "$release"} --allow-downgrades "${wine_missing[@]}" "${twins[@]}"
+        fi
+    fi
 fi
 
 # The Spanish locale: the tests under Wine use it (Wine takes the user's regional settings and the
 # character set of file names from it).
-if ! locale -a 2>/dev/null | grep -qi '^es_ES\.utf-\?8$'; then
+if [ "$want_locale" -eq 1 ] && ! locale -a 2>/dev/null | grep -qi '^es_ES\.utf-\?8$'; then
     echo "Generando la configuración regional es_ES.UTF-8"
     run localedef -i es_ES -f UTF-8 es_ES.UTF-8
 fi

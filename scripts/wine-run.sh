@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine with a prefix of its own, as CMake's emulator for the Windows
-# build (cmake/mingw-w64.cmake):
+# build (cmake/mingw-w64-i686.cmake):
 #   scripts/wine-run.sh PREFIX PROGRAM.exe [ARGUMENTS...]
 # The prefix is made on first use (one process at a time makes it). A persistent wineserver is
 # started for it, away from the caller's output, so that each later start is quick and no pipe of
@@ -13,6 +13,13 @@ export WINEDEBUG=-all
 # No dialogs offering to install .NET or a browser engine into the new prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$prefix"
+# A prefix made before Wine's 32-bit half was installed cannot start 32-bit programs ("could not load
+# kernel32.dll"): it is made anew.
+if [ -f "$prefix/system.reg" ] && [ -d "$prefix/drive_c/windows/syswow64" ] &&
+    [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+    flock "$prefix/.made" sh -c '[ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] ||
+        { wineserver -k; rm -rf "$WINEPREFIX"/* "$WINEPREFIX"/.update-timestamp; }' </dev/null >/dev/null 2>&1 || true
+fi
 if [ ! -f "$prefix/system.reg" ]; then
     flock "$prefix/.made" sh -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i' </dev/null >/dev/null 2>&1
 fi

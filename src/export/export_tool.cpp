@@ -119,6 +119,13 @@ ToolRequest parseToolArguments(std::span<const std::string_view> arguments)
     return request;
 }
 
+std::string sectionSummaryLine(std::string_view section, std::size_t rows)
+{
+    if (rows == 1)
+        return fmt::format(fmt::runtime(messages::SectionOneRow), section);
+    return fmt::format(fmt::runtime(messages::SectionRows), section, rows);
+}
+
 int runExportTool(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err)
 {
     const auto request = parseToolArguments(arguments);
@@ -155,12 +162,8 @@ int runExportTool(std::span<const std::string_view> arguments, std::ostream& out
         return 1;
     }
 
-    for (std::size_t i = 0; i < SectionCount; ++i) {
-        if (summary.rowCounts[i] == 1)
-            out << fmt::format(fmt::runtime(messages::SectionOneRow), SectionNames[i]) << '\n';
-        else
-            out << fmt::format(fmt::runtime(messages::SectionRows), SectionNames[i], summary.rowCounts[i]) << '\n';
-    }
+    for (std::size_t i = 0; i < SectionCount; ++i)
+        out << sectionSummaryLine(SectionNames[i], summary.rowCounts[i]) << '\n';
     return summary.ending == ExportEnding::Success ? 0 : 1;
 }
 

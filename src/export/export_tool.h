@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <optional>
 #include <span>
@@ -30,6 +31,9 @@ struct ToolRequest
 // for an export; an option given twice, an unknown option, a missing or empty value and any other
 // argument are wrong.
 ToolRequest parseToolArguments(std::span<const std::string_view> arguments);
+
+// The line of the summary for one section: "ASIGT: 355 filas", "ASIGT: 1 fila", "ASIGT: 0 filas".
+std::string sectionSummaryLine(std::string_view section, std::size_t rows);
 
 // The whole command-line tool: parses the arguments, runs the export and reports. Exit codes: 0 after
 // a finished export ("Proceso finalizado" and one line per section with its row count on out), or

@@ -6,6 +6,7 @@
 #include "test_support.h"
 
 #include <climits>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace exporter {
@@ -150,6 +151,30 @@ TEST_F(ExchangeDocumentTest, fechaFollowsTheRegionalSettings)
     EXPECT_EQ(afternoon.toString(),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><SERVICIO autor=\"MORVANTA\" "
         "fecha=\"2026-01-31 02:30:00 p. m.\" modulo=\"HORARIOS\"/>");
+}
+
+// Every other test runs with a fixed clock: this one reads the system's, and fecha must carry the
+// date of the run (read before and after, for a run across midnight).
+TEST_F(ExchangeDocumentTest, fechaOfTheSystemClockIsTheDateOfTheRun)
+{
+    auto settings = test::spanishSettings();
+    settings.shortDate = "yyyy-MM-dd";
+    platform::setRegionalSettings(settings);
+    const auto today = [] {
+        const std::time_t now = std::time(nullptr);
+        char text[16] = {};
+        std::strftime(text, sizeof text, "%Y-%m-%d", std::localtime(&now));
+        return std::string(text);
+    };
+    const auto before = today();
+    ExchangeDocument withSystemClock;
+    withSystemClock.start();
+    const auto after = today();
+    const auto text = withSystemClock.toString();
+    const auto at = text.find("fecha=\"");
+    ASSERT_NE(at, std::string::npos) << text;
+    const auto date = text.substr(at + 7, 10);
+    EXPECT_TRUE(date == before || date == after) << text << " (hoy: " << before << ")";
 }
 
 TEST_F(ExchangeDocumentTest, refusesTextThatXmlCannotCarry)

@@ -65,6 +65,25 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, ParseToolArgumentsTest,
         ArgumentsCase {{"a.xml"}, Action::WrongArguments, "", "", "", "Argumento no esperado: 'a.xml'"},
         ArgumentsCase {{"-o", "a.xml", "-"}, Action::WrongArguments, "", "", "", "Argumento no esperado: '-'"}));
 
+struct SummaryCase
+{
+    std::size_t rows;
+    std::string_view line;
+};
+
+class SectionSummaryTest : public ::testing::TestWithParam<SummaryCase>
+{
+};
+
+TEST_P(SectionSummaryTest, countsRowsInSpanish)
+{
+    EXPECT_EQ(sectionSummaryLine("AULAT", GetParam().rows), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(RowCounts, SectionSummaryTest,
+    ::testing::Values(SummaryCase {0, "AULAT: 0 filas"}, SummaryCase {1, "AULAT: 1 fila"},
+        SummaryCase {2, "AULAT: 2 filas"}, SummaryCase {920, "AULAT: 920 filas"}));
+
 // --- The built program ---------------------------------------------------------------------------
 
 using support::ProgramResult;

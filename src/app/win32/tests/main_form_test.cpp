@@ -247,22 +247,22 @@ INSTANTIATE_TEST_SUITE_P(MainWindow, Keys,
 
 // The window is the application window's: it gives the program its one taskbar entry, named with the
 // application title and carrying the icon; the main window owned by it has none of its own.
+// What the taskbar lists: visible, unowned top-level windows that are no tool windows.
+BOOL CALLBACK noteTaskbarEntry(HWND window, LPARAM list)
+{
+    if (IsWindowVisible(window) && !GetWindow(window, GW_OWNER)
+        && !(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
 TEST_F(MainFormTest, oneTaskbarEntryNamedWithTheApplicationTitle)
 {
     const auto form = standAlone();
     form->controller().showAtStartup();
     pumpMessages(100ms, {}, form.get());
     std::vector<HWND> entries;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM list) {
-            // What the taskbar lists: visible, unowned top-level windows that are no tool windows.
-            if (IsWindowVisible(window) && !GetWindow(window, GW_OWNER)
-                && !(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&entries));
+    EnumThreadWindows(GetCurrentThreadId(), noteTaskbarEntry, reinterpret_cast<LPARAM>(&entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries.front(), m_application->handle());
     EXPECT_EQ(windowText(entries.front()), L"TransSelvarEDUCA");

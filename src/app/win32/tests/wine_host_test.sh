@@ -11,15 +11,15 @@
 #
 # PROGRAM_DIR holds TransSelvarEDUCA.exe and EDUCA.chm. The Wine prefix is this test's own (SOLUC goes
 # into its c:\mtemp); its server is started for this X server and ended at the end.
-# Exit code 77 (skipped) only when Xvfb is not installed.
+# A missing Xvfb or X tool is a failure, never a skip: make test installs them.
 set -uo pipefail
 . "$(dirname "$0")/../../../../scripts/xvfb.sh"
 
 wine_run=$1 prefix=$2 program_dir=$3 stand_in_host=$4 fixtures=$5 linux_export=$6
 
 if ! command -v Xvfb >/dev/null 2>&1; then
-    echo "SKIP: Xvfb is not installed"
-    exit 77
+    echo "FAIL: Xvfb is not installed (scripts/install-deps.sh test)"
+    exit 1
 fi
 for tool in xdotool xwininfo xclip; do
     if ! command -v "$tool" >/dev/null 2>&1; then

@@ -2,14 +2,14 @@
 # Runs a Windows program under Wine with an X server of its own (Xvfb), for tests that open windows:
 #   with_xvfb.sh WINE_RUN PREFIX PROGRAM.exe [ARGUMENTS...]
 # The prefix's Wine server is ended before (it may still talk to an X server that has gone) and after.
-# Exit code 77 (skipped) when Xvfb is not installed.
+# A missing Xvfb is a failure, never a skip: make test installs it.
 set -uo pipefail
 . "$(dirname "$0")/../../../../scripts/xvfb.sh"
 wine_run=$1 prefix=$2
 shift 2
 if ! command -v Xvfb >/dev/null 2>&1; then
-    echo "SKIP: Xvfb is not installed"
-    exit 77
+    echo "FAIL: Xvfb is not installed (scripts/install-deps.sh test)"
+    exit 1
 fi
 work=$(mktemp -d)
 cleanup() {
