@@ -68,8 +68,8 @@ start_host() {
     : >"$work/host.out"
     "$host_program" >"$work/host.out" 2>&1 &
     host_pid=$!
-    for _ in $(seq 50); do
-        [ -s "$work/host.out" ] && break
+    local deadline=$((SECONDS + 20))
+    while [ ! -s "$work/host.out" ] && [ "$SECONDS" -lt "$deadline" ]; do
         sleep 0.1
     done
     host_id=$(head -1 "$work/host.out")
@@ -138,6 +138,35 @@ press_until_gone() {
     return 1
 }
 
+# Waits until the keyboard focus is on the window (at most $2 seconds, 10 by default); answers 1 if
+# it never is.
+wait_focus() {
+    local deadline=$((SECONDS + ${2:-10}))
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Types a file name into the save dialog and confirms it, again over the whole field while the dialog
+# stays open (a key lost on a busy machine); answers 1 if the dialog never takes it.
+save_as() {
+    local dialog=$1 name=$2
+    for _ in $(seq 1 5); do
+        xdotool windowfocus --sync "$dialog" 2>/dev/null
+        wait_focus "$dialog" || continue
+        xdotool key ctrl+a
+        xdotool type --delay 10 "$name"
+        xdotool key Return
+        for _ in $(seq 1 50); do
+            xwininfo -id "$dialog" 2>/dev/null | grep -q IsViewable || return 0
+            sleep 0.1
+        done
+    done
+    return 1
+}
+
 ini_value() {
     sed -n 's/^Transformado=\([0-9]*\).*$/\1/p' "$work/prog/Morvanta.ini" 2>/dev/null | head -1
 }
@@ -155,10 +184,7 @@ else
         fail "the window is not a child of the host's window"
         xwininfo -root -tree
     fi
-    xdotool windowfocus --sync "$dialog" 2>/dev/null
-    sleep 0.5 # let the dialog take the keyboard before typing
-    xdotool type --delay 10 "$work/out/horario"
-    xdotool key Return
+    save_as "$dialog" "$work/out/horario" || fail "the save dialog does not take the name"
     box=$(find_window TransSelvarEDUCA)
     [ -n "$box" ] || fail "no message after the export"
     [ -z "$box" ] || press_until_gone "$box" Return || fail "the message does not close"
@@ -216,12 +242,12 @@ window=$(find_window "$caption")
 if [ -z "$window" ]; then
     fail "the window is not shown"
 else
-    # The program takes the keyboard focus a moment after it is shown: press S until it closes.
-    for _ in $(seq 1 15); do
-        sleep 0.6
-        xdotool key s
-        xwininfo -id "$window" 2>/dev/null | grep -q IsViewable || break
-    done
+    # The program takes the keyboard focus itself a moment after it is shown: no click before S.
+    if ! wait_focus "$window" 20; then
+        fail "the window inside the host's does not take the keyboard focus"
+    else
+        press_until_gone "$window" s || fail "S does not close the window"
+    fi
 fi
 wait_program 20
 [ "$app_rc" = 0 ] || fail "exit code $app_rc instead of 0"

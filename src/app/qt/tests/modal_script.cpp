@@ -8,19 +8,71 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 
 namespace app::qt::testing {
 
 namespace {
 
 constexpr qint64 stuckAfterMs = 10000;
+constexpr qint64 unexpectedAfterMs = 1000;
+
+QString describe(QWidget* modal)
+{
+    QString description = QString::fromLatin1(modal->metaObject()->className()) + u'|' + modal->windowTitle();
+    if (auto* box = qobject_cast<QMessageBox*>(modal))
+        description += u'|' + box->text();
+    else if (auto* plain = qobject_cast<PlainMessageBox*>(modal))
+        description += u'|' + plain->message();
+    return description;
+}
+
+void dismiss(QWidget* modal)
+{
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+        dialog->reject();
+    else
+        modal->close();
+}
 
 } // namespace
 
 ModalScript::ModalScript()
 {
+    ++s_alive;
     connect(&m_timer, &QTimer::timeout, this, &ModalScript::poll);
     m_timer.start(10);
+}
+
+ModalScript::~ModalScript()
+{
+    --s_alive;
+}
+
+UnexpectedModalGuard::UnexpectedModalGuard()
+{
+    connect(&m_timer, &QTimer::timeout, this, &UnexpectedModalGuard::poll);
+    m_timer.start(50);
+}
+
+void UnexpectedModalGuard::poll()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible() || ModalScript::anyAlive()) {
+        m_current = nullptr;
+        return;
+    }
+    if (modal != m_current) {
+        m_current = modal;
+        m_shownFor.start();
+        return;
+    }
+    if (m_shownFor.elapsed() < unexpectedAfterMs)
+        return;
+    const QByteArray message = "a modal window that the test does not answer: " + describe(modal).toUtf8();
+    QTest::qFail(message.constData(), __FILE__, __LINE__);
+    m_current = nullptr;
+    dismiss(modal);
 }
 
 void ModalScript::poll()
@@ -32,29 +84,17 @@ void ModalScript::poll()
         // A step that did not end its window must not hang the test.
         if (m_shownFor.elapsed() > stuckAfterMs) {
             ++m_unexpected;
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
-                dialog->reject();
-            else
-                modal->close();
+            dismiss(modal);
         }
         return;
     }
     m_current = modal;
     m_shownFor.start();
-
-    QString description = QString::fromLatin1(modal->metaObject()->className()) + u'|' + modal->windowTitle();
-    if (auto* box = qobject_cast<QMessageBox*>(modal))
-        description += u'|' + box->text();
-    else if (auto* plain = qobject_cast<PlainMessageBox*>(modal))
-        description += u'|' + plain->message();
-    m_seen.append(description);
+    m_seen.append(describe(modal));
 
     if (m_steps.empty()) {
         ++m_unexpected;
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        else
-            modal->close();
+        dismiss(modal);
         return;
     }
     Step step = std::move(m_steps.front());

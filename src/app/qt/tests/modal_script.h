@@ -24,6 +24,12 @@ public:
     using Step = std::function<void(QWidget* modal)>;
 
     ModalScript();
+    ~ModalScript() override;
+    ModalScript(const ModalScript&) = delete;
+    ModalScript& operator=(const ModalScript&) = delete;
+
+    // Whether a script lives, answering the modal windows that appear.
+    static bool anyAlive() { return s_alive > 0; }
 
     void then(Step step) { m_steps.push_back(std::move(step)); }
 
@@ -42,6 +48,26 @@ private:
     QElapsedTimer m_shownFor;
     QTimer m_timer;
     int m_unexpected = 0;
+    static inline int s_alive = 0;
+};
+
+// Fails the running test, naming the window, and closes it, when a modal window stays open for a
+// second while no ModalScript lives: a window the test did not expect (a key that reached the export
+// button, an error box at start-up) would otherwise hold the test in its event loop until ctest's
+// time-out. The test main keeps one for the whole run.
+class UnexpectedModalGuard : public QObject
+{
+    Q_OBJECT
+
+public:
+    UnexpectedModalGuard();
+
+private:
+    void poll();
+
+    QPointer<QWidget> m_current;
+    QElapsedTimer m_shownFor;
+    QTimer m_timer;
 };
 
 // Steps for the windows the program shows.

@@ -2,6 +2,7 @@
 #include "drawing_test.h"
 #include "main_form_test.h"
 #include "message_boxes_test.h"
+#include "modal_script.h"
 #include "startup_test.h"
 
 #include <QTest>
@@ -11,6 +12,7 @@
 int main(int argc, char** argv)
 {
     app::qt::Application application(argc, argv);
+    app::qt::testing::UnexpectedModalGuard unexpectedModals;
     int failures = 0;
     {
         app::qt::testing::TestMainForm test;

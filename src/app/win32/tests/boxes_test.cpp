@@ -175,7 +175,8 @@ TEST_P(ForegroundAfterBox, staysWithTheProgram)
     });
     c.show(form);
     ASSERT_TRUE(answer.finished());
-    pumpMessages(300ms, {}, &form);
+    pumpMessages(
+        5s, [&] { return GetForegroundWindow() == form.handle() && GetActiveWindow() == form.handle(); }, &form);
     EXPECT_TRUE(IsWindowVisible(other.handle()));
     EXPECT_EQ(GetForegroundWindow(), form.handle());
     EXPECT_EQ(GetActiveWindow(), form.handle());

@@ -207,7 +207,7 @@ TEST_P(Keys, pressTheRightButton)
     const KeyCase& c = GetParam();
     const auto form = standAlone();
     form->controller().showAtStartup();
-    pumpMessages(100ms, {}, form.get());
+    ASSERT_TRUE(settle(form.get()));
     const HWND focused = form->control(c.focused);
     SetFocus(focused);
     ASSERT_EQ(GetFocus(), focused);
@@ -218,7 +218,7 @@ TEST_P(Keys, pressTheRightButton)
         MSG up {focused, WM_KEYUP, VK_SPACE, LPARAM(0xC0000001), 0, {}};
         processMessage(form.get(), up);
     }
-    pumpMessages(200ms, {}, form.get());
+    ASSERT_TRUE(settle(form.get()));
 
     EXPECT_EQ(form->controller().hasClosed(), c.closes);
     std::vector<std::pair<unsigned, std::uintptr_t>> help;
@@ -260,7 +260,7 @@ TEST_F(MainFormTest, oneTaskbarEntryNamedWithTheApplicationTitle)
 {
     const auto form = standAlone();
     form->controller().showAtStartup();
-    pumpMessages(100ms, {}, form.get());
+    ASSERT_TRUE(settle(form.get()));
     std::vector<HWND> entries;
     EnumThreadWindows(GetCurrentThreadId(), noteTaskbarEntry, reinterpret_cast<LPARAM>(&entries));
     ASSERT_EQ(entries.size(), 1u);
@@ -277,7 +277,10 @@ TEST_F(MainFormTest, closeButtonHasTheFocusWhenShown)
 {
     const auto form = standAlone();
     form->controller().showAtStartup();
-    pumpMessages(100ms, {}, form.get());
+    pumpMessages(
+        5s,
+        [&] { return GetActiveWindow() == form->handle() && GetFocus() == form->control(logic::tabOrder().front()); },
+        form.get());
     EXPECT_EQ(GetActiveWindow(), form->handle());
     ASSERT_EQ(GetFocus(), form->control(logic::tabOrder().front()));
     MSG enter {GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
@@ -339,7 +342,7 @@ TEST_P(Placements, windowLivesOverTheHostsClientArea)
     TMForm form(logic::makeStartRequest(hostArguments("mostrar", host.handle())), *m_application, placement);
     ASSERT_TRUE(form.controller().create());
     form.controller().showAtStartup();
-    pumpMessages(100ms, {}, &form);
+    ASSERT_TRUE(settle(&form));
     const HWND window = form.handle();
     ASSERT_TRUE(window);
     const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
@@ -393,7 +396,7 @@ TEST_F(MainFormTest, colourChangeReachesTheWindowInsideTheHost)
     TMForm form(logic::makeStartRequest(hostArguments("mostrar", host.handle())), *m_application, HostPlacement::Child);
     ASSERT_TRUE(form.controller().create());
     form.controller().showAtStartup();
-    pumpMessages(100ms, {}, &form);
+    ASSERT_TRUE(settle(&form));
     ASSERT_TRUE(GetWindowLongPtrW(form.handle(), GWL_STYLE) & WS_CHILD);
     ValidateRect(form.handle(), nullptr);
     ASSERT_FALSE(GetUpdateRect(form.handle(), nullptr, FALSE));
@@ -521,7 +524,7 @@ TEST_P(StartModes, topLevelWindow)
     TMForm form(logic::makeStartRequest(c.arguments), *m_application, HostPlacement::Child);
     ASSERT_TRUE(form.controller().create());
     form.controller().showAtStartup();
-    pumpMessages(100ms, {}, &form);
+    ASSERT_TRUE(settle(&form));
     EXPECT_EQ(shown, c.errorBox);
 
     const LONG_PTR style = GetWindowLongPtrW(form.handle(), GWL_STYLE);
@@ -554,7 +557,7 @@ TEST_F(MainFormTest, unwritableIniKeepsTheWindow)
     TMForm form(logic::makeStartRequest(hostArguments("mostrar", host.handle())), *m_application, HostPlacement::Child);
     ASSERT_TRUE(form.controller().create());
     form.controller().showAtStartup();
-    pumpMessages(100ms, {}, &form);
+    ASSERT_TRUE(settle(&form));
     const std::string missingFolder = m_programDirectoryUtf8 + "no-existe\\";
     platform::setProgramDirectoryOverride(missingFolder);
     std::wstring shown;

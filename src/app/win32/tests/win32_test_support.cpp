@@ -30,6 +30,42 @@ void CALLBACK runTimedStep(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
+// A box or dialog of this thread that stays open for a second while no TimedStep answers one fails the
+// test, naming it, and is cancelled: the test would otherwise wait in its modal loop until ctest's
+// time-out. Modal loops dispatch the thread's timers, so the guard runs inside them.
+UINT_PTR guardTimer = 0;
+HWND guardSeen = nullptr;
+DWORD guardSince = 0;
+
+BOOL CALLBACK noteModalWindow(HWND window, LPARAM found)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (IsWindowVisible(window) && IsWindowEnabled(window)
+        && (std::wstring(name) == L"#32770" || std::wstring(name) == L"TransSelvarEDUCA.Mensaje")) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK guardAgainstUnansweredBoxes(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND modal = nullptr;
+    if (!timedStepTimer)
+        EnumThreadWindows(GetCurrentThreadId(), noteModalWindow, reinterpret_cast<LPARAM>(&modal));
+    if (modal != guardSeen) {
+        guardSeen = modal;
+        guardSince = GetTickCount();
+        return;
+    }
+    if (!modal || GetTickCount() - guardSince < 1000)
+        return;
+    ADD_FAILURE() << "a box or dialog that the test does not answer: \"" << platform::narrow(windowText(modal)) << "\"";
+    guardSeen = nullptr;
+    PostMessageW(modal, WM_COMMAND, IDCANCEL, 0);
+}
+
 struct WindowSearch
 {
     std::wstring caption;
@@ -85,6 +121,19 @@ bool pumpMessages(std::chrono::milliseconds limit, const std::function<bool()>& 
         Sleep(10);
     }
     return done && done();
+}
+
+bool settle(TMForm* form)
+{
+    DWORD quietSince = GetTickCount();
+    return pumpMessages(
+        std::chrono::seconds(5),
+        [&] {
+            if (HIWORD(GetQueueStatus(QS_ALLINPUT & ~QS_TIMER)) != 0)
+                quietSince = GetTickCount();
+            return GetTickCount() - quietSince >= 50;
+        },
+        form);
 }
 
 TimedStep::TimedStep(std::function<bool()> step)
@@ -165,10 +214,14 @@ void Win32Test::SetUp()
     m_programDirectoryUtf8 = platform::narrow(m_programDirectory);
     platform::setProgramDirectoryOverride(m_programDirectoryUtf8);
     m_application = std::make_unique<ApplicationWindow>();
+    guardSeen = nullptr;
+    guardTimer = SetTimer(nullptr, 0, 100, guardAgainstUnansweredBoxes);
 }
 
 void Win32Test::TearDown()
 {
+    KillTimer(nullptr, guardTimer);
+    guardTimer = 0;
     m_application.reset();
     pumpMessages(std::chrono::milliseconds(20));
     platform::setProgramDirectoryOverride({});

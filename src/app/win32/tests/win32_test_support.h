@@ -41,6 +41,11 @@ public:
 // given), or until done() answers true. Answers whether done() did. A WM_QUIT on the way is dropped.
 bool pumpMessages(std::chrono::milliseconds limit, const std::function<bool()>& done = {}, TMForm* form = nullptr);
 
+// Handles the thread's messages until none has come for 50 ms, at most 5 s (answers whether it came to
+// rest): what the code under test posted to itself has then been handled. For the moments when a
+// test asserts what must not have happened, or what the handled messages have left.
+bool settle(TMForm* form = nullptr);
+
 // Calls the step every 50 ms from the thread's timer, which every modal loop dispatches, until it answers
 // true or the test's time (10 s) is up; then it stops. For answering boxes and dialogs that the code
 // under test shows.

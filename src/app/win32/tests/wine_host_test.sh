@@ -138,6 +138,17 @@ find_window() {
     done
 }
 
+# Waits until the keyboard focus is on the window (at most $2 seconds, 10 by default); answers 1 if
+# it never is. Keys are sent only then, to wherever the focus is.
+wait_focus() {
+    local deadline=$((SECONDS + ${2:-10}))
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 is_viewable() {
     xwininfo -id "$1" 2>/dev/null | grep -q IsViewable
 }
@@ -184,9 +195,9 @@ run_step() {
     save)
         dialog=$(find_window "Guardar Archivo XML")
         [ -n "$dialog" ] || { fail "no save dialog"; return; }
+        wait_focus "$dialog" || { fail "the save dialog does not have the keyboard focus"; return; }
         # Typed again over the whole field until the dialog takes it.
         for _ in $(seq 1 5); do
-            sleep 0.3
             xdotool key End shift+Home 2>/dev/null
             xdotool type --delay 10 "$(windows_path "$work/out/$args")"
             xdotool key Return
@@ -206,12 +217,15 @@ run_step() {
         win=$(find_window TransSelvarEDUCA)
         [ -n "$win" ] || { fail "no message box"; return; }
         text=""
+        wait_focus "$win" || { fail "the message box does not have the keyboard focus"; return; }
         for _ in $(seq 1 10); do
             printf '' | xclip -selection clipboard 2>/dev/null
             xdotool key ctrl+c 2>/dev/null
-            sleep 0.3
-            text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
-            [ -n "$text" ] && break
+            for _ in $(seq 1 20); do
+                text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
+                [ -n "$text" ] && break 2
+                sleep 0.1
+            done
         done
         grep -qxF -- "$args" <<<"$text" || fail "the message box does not show '$args' (clipboard: '$text')"
         ;;
@@ -279,6 +293,7 @@ run_step() {
     appears)
         win=$(find_window "$main_caption")
         [ -n "$win" ] || { fail "no main window for F1"; return; }
+        wait_focus "$win" || { fail "the main window does not have the keyboard focus for F1"; return; }
         for _ in $(seq 1 10); do
             xdotool key F1
             [ -n "$(find_window "$args" 3)" ] && return
@@ -288,6 +303,7 @@ run_step() {
     gone)
         win=$(find_window "$main_caption")
         [ -n "$win" ] || { fail "no main window to close"; return; }
+        wait_focus "$win" || { fail "the main window does not have the keyboard focus"; return; }
         press_until_gone "$win" "$args" || fail "the main window does not close with $args"
         ;;
     *)
