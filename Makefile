@@ -70,7 +70,7 @@ test-asan: deps
 # The same-document tests compare the Windows programs' documents with the Linux build's educa-export.
 # A folder configured for another processor (the 64-bit build of earlier versions) is made anew.
 windows: deps-windows
-	@if [ -f $(WIN_BUILD)/CMakeCache.txt ] && ! grep -q '^CMAKE_CXX_COMPILER:.*i686-w64-mingw32' $(WIN_BUILD)/CMakeCache.txt; then \
+	@if [ -f $(WIN_BUILD)/CMakeCache.txt ] && ! grep -q '^CMAKE_TOOLCHAIN_FILE:.*mingw-w64-i686\.cmake$$' $(WIN_BUILD)/CMakeCache.txt; then \
 		echo "$(WIN_BUILD) was configured for another compiler: made anew"; rm -rf $(WIN_BUILD); fi
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release \
 		-DEDUCA_BUILD_GUI=ON -DEDUCA_WERROR=$(WERROR) -DEDUCA_LINUX_EXPORT=$(abspath $(BUILD))/bin/educa-export \
