@@ -18,6 +18,7 @@ BENCH_BUILD ?= build-bench
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= table export command_line ini
 CMAKE_FLAGS ?=
+WIN_CMAKE_FLAGS ?=
 WERROR ?= ON
 # The time of the commit for every time stamp of a build (help file, archives), so that two builds of
 # the same commit give the same packages.
@@ -74,7 +75,7 @@ windows: deps-windows
 		echo "$(WIN_BUILD) was configured for another compiler: made anew"; rm -rf $(WIN_BUILD); fi
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release \
 		-DEDUCA_BUILD_GUI=ON -DEDUCA_WERROR=$(WERROR) -DEDUCA_LINUX_EXPORT=$(abspath $(BUILD))/bin/educa-export \
-		$(CMAKE_FLAGS)
+		$(WIN_CMAKE_FLAGS)
 	cmake --build $(WIN_BUILD) -j$(JOBS)
 
 test-windows: deps build windows

@@ -9,10 +9,15 @@ trap 'rm -rf "$work"' EXIT
 for round in 1 2; do
     echo "=== Construcción $round en $work/$round"
     make --no-print-directory package BUILD="$work/$round/build" WIN_BUILD="$work/$round/build-win" \
-        CMAKE_FLAGS=-DEDUCA_BUILD_TESTS=OFF >"$work/build-$round.log" 2>&1 ||
+        CMAKE_FLAGS=-DEDUCA_BUILD_TESTS=OFF WIN_CMAKE_FLAGS=-DEDUCA_BUILD_TESTS=OFF >"$work/build-$round.log" 2>&1 ||
         { tail -30 "$work/build-$round.log"; exit 1; }
 done
 status=0
+if [ "$(cd "$work/1" && find . -path '*/packages/*' -type f | sort)" != \
+    "$(cd "$work/2" && find . -path '*/packages/*' -type f | sort)" ]; then
+    echo "DISTINTO: las dos construcciones no dan los mismos paquetes"
+    status=1
+fi
 for first in "$work"/1/build/packages/*.deb "$work"/1/build/packages/*.tar.gz "$work"/1/build-win/packages/*.zip; do
     second=${first/"$work/1/"/"$work/2/"}
     name=$(basename "$first")

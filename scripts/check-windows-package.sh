@@ -30,8 +30,7 @@ if ! grep -q $'Descomprima.*\r$' "$work/LEEME.txt"; then
     echo "MAL: LEEME.txt sin el texto de instalación o sin finales de línea de Windows"
     status=1
 fi
-shopt -s nullglob
-programs=("$work"/*.exe)
+mapfile -d '' -t programs < <(find "$work" -type f -iname '*.exe' -print0 | sort -z)
 for program in "${programs[@]}"; do
     name=$(basename "$program")
     if ! headers=$("$objdump" -p "$program" 2>/dev/null); then
@@ -57,16 +56,18 @@ for program in "${programs[@]}"; do
         status=1
     fi
     # A manifest is stored as text in the resources, UTF-8 or UTF-16.
-    if grep -qa requestedExecutionLevel "$program" ||
-        LC_ALL=C grep -qaP 'r\x00e\x00q\x00u\x00e\x00s\x00t\x00e\x00d\x00E\x00x\x00e\x00c' "$program"; then
-        echo "MAL: $name pide un nivel de ejecución (requestedExecutionLevel)"
-        status=1
-    fi
+    for word in requestedExecutionLevel trustInfo; do
+        wide=$(printf '%s' "$word" | sed 's/./&\\x00/g')
+        if grep -qa "$word" "$program" || LC_ALL=C grep -qaP "$wide" "$program"; then
+            echo "MAL: $name lleva un manifiesto que pide un nivel de ejecución ($word)"
+            status=1
+        fi
+    done
     echo "$name: $format, importa $(echo $imports | tr ' ' ',')"
 done
 while IFS= read -r -d '' manifest; do
-    if grep -qai requestedExecutionLevel "$manifest"; then
-        echo "MAL: $(basename "$manifest") pide un nivel de ejecución (requestedExecutionLevel)"
+    if grep -qaiE 'requestedExecutionLevel|trustInfo' "$manifest"; then
+        echo "MAL: $(basename "$manifest") pide un nivel de ejecución (requestedExecutionLevel, trustInfo)"
         status=1
     fi
 done < <(find "$work" -iname '*.manifest' -print0)

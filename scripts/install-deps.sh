@@ -88,28 +88,53 @@ fi
 # Wine's 32-bit half. Its i386 libraries must have exactly the versions of their amd64 twins, and the
 # registry's i386 index of the security suite can lag behind the amd64 one. So: first as it comes;
 # then from the release's own suite (-t); then with every amd64 library of wine32's dependencies
-# that has no i386 twin of its version taken back to the version the i386 index offers.
-twins_of_wine32() {
-    local name base amd64_version multi_arch i386_version
-    apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
-        --no-replaces --no-enhances wine32:i386 2>/dev/null | sed -n 's/^\([^ <][^ ]*\):i386$/\1/p' |
-        sort -u | while read -r base; do
-        amd64_version=$(dpkg-query -W -f='${Version}' "$base:amd64" 2>/dev/null) || continue
-        [ -n "$amd64_version" ] || continue
-        multi_arch=$(dpkg-query -W -f='${Multi-Arch}' "$base:amd64" 2>/dev/null)
-        [ "$multi_arch" = same ] || continue
-        if apt-cache madison "$base:i386" | awk -F'|' '{gsub(/ /, "", $2); print $2}' |
-            grep -qxF "$amd64_version"; then
-            continue
-        fi
-        i386_version=$(apt-cache policy "$base:i386" | sed -n 's/^ *Candidate: //p')
-        if [ -n "$i386_version" ] && [ "$i386_version" != "(none)" ] &&
-            apt-cache madison "$base:amd64" | awk -F'|' '{gsub(/ /, "", $2); print $2}' |
-            grep -qxF "$i386_version"; then
-            echo "$base:amd64=$i386_version"
-            echo "$base:i386=$i386_version"
+# that has no i386 twin of its version taken to the newest version that both indexes offer, together
+# with the installed packages of the same source at the same version (a -dev package that needs
+# exactly that version), and nothing removed on the way.
+newest() {
+    local best="" version
+    while read -r version; do
+        if [ -z "$best" ] || dpkg --compare-versions "$version" gt "$best"; then
+            best=$version
         fi
     done
+    echo "$best"
+}
+# Prints "PACKAGE:ARCH=VERSION" for each package to be taken to another version. Two look-ups in all:
+# the installed packages, and the registry's versions of every candidate in both architectures.
+twins_of_wine32() {
+    local closure installed offered base amd64_version common source name version from
+    closure=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
+        --no-replaces --no-enhances wine32:i386 2>/dev/null | sed -n 's/^\([^ <][^ ]*\):i386$/\1/p' | sort -u)
+    installed=$(dpkg-query -W -f='${Package} ${Architecture} ${Version} ${Multi-Arch} ${source:Package}\n' 2>/dev/null)
+    local candidates=()
+    while read -r base; do
+        candidates+=("$base")
+    done < <(awk '$2 == "amd64" && $4 == "same" {print $1}' <<<"$installed" | sort -u | comm -12 - <(echo "$closure"))
+    [ ${#candidates[@]} -gt 0 ] || return 0
+    # "PACKAGE ARCH VERSION" for every version the registry offers.
+    offered=$(apt-cache madison "${candidates[@]/%/:i386}" "${candidates[@]/%/:amd64}" 2>/dev/null |
+        awk -F'|' '{name = $1; gsub(/ /, "", name); sub(/:.*/, "", name); version = $2; gsub(/ /, "", version)
+            n = split($3, words, " "); print name, words[n - 1], version}')
+    for base in "${candidates[@]}"; do
+        amd64_version=$(awk -v p="$base" '$1 == p && $2 == "amd64" {print $3}' <<<"$installed")
+        awk -v p="$base" -v v="$amd64_version" '$1 == p && $2 == "i386" && $3 == v {found = 1} END {exit !found}' \
+            <<<"$offered" && continue
+        common=$(awk -v p="$base" '$1 == p {seen[$3] = seen[$3] " " $2} END {for (v in seen)
+            if (seen[v] ~ /amd64/ && seen[v] ~ /i386/) print v}' <<<"$offered" | newest)
+        [ -n "$common" ] || continue
+        echo "$base:amd64=$common"
+        echo "$base:i386=$common"
+        # Installed packages built from the same source at the same version: a -dev package that
+        # needs exactly that version goes along (taken there only if the registry has it).
+        source=$(awk -v p="$base" '$1 == p && $2 == "amd64" {print $5}' <<<"$installed")
+        while read -r name from version; do
+            if apt-cache madison "$name" 2>/dev/null | awk -F'|' '{gsub(/ /, "", $2); print $2}' | grep -qxF "$common"; then
+                echo "$name=$common"
+            fi
+        done < <(awk -v s="$source" -v v="$amd64_version" -v p="$base" \
+            '$5 == s && $3 == v && $1 != p && $2 != "i386" {print $1 ":" $2, $5, $3}' <<<"$installed")
+    done | sort -u
 }
 
 if [ "$want_wine" -eq 1 ]; then
@@ -132,7 +157,7 @@ if [ "$want_wine" -eq 1 ]; then
         else
             mapfile -t twins < <(twins_of_wine32)
             echo "Igualando las versiones amd64 e i386 de: ${twins[*]:-(ninguna)}"
-            apt install ${release:+-t "$release"} --allow-downgrades "${wine_missing[@]}" "${twins[@]}"
+            apt install ${release:+-t "$release"} --allow-downgrades --no-remove "${wine_missing[@]}" "${twins[@]}"
         fi
     fi
 fi

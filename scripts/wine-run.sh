@@ -17,11 +17,11 @@ mkdir -p "$prefix"
 # kernel32.dll"): it is made anew.
 if [ -f "$prefix/system.reg" ] && [ -d "$prefix/drive_c/windows/syswow64" ] &&
     [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
-    flock "$prefix/.made" sh -c '[ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] ||
+    flock -w 300 "$prefix/.made" sh -c '[ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] ||
         { wineserver -k; rm -rf "$WINEPREFIX"/* "$WINEPREFIX"/.update-timestamp; }' </dev/null >/dev/null 2>&1 || true
 fi
 if [ ! -f "$prefix/system.reg" ]; then
-    flock "$prefix/.made" sh -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i' </dev/null >/dev/null 2>&1
+    flock -w 300 "$prefix/.made" sh -c '[ -f "$WINEPREFIX/system.reg" ] || timeout 240 wineboot -i' </dev/null >/dev/null 2>&1
 fi
 # Debian's Wine does not find the fonts of its fonts-wine package by itself (seen: no Tahoma, and no
 # Marlett, whose glyphs draw the caption buttons): the prefix's font folder gets them.

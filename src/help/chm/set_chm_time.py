@@ -8,8 +8,8 @@ file each time.
 
 SECONDS defaults to SOURCE_DATE_EPOCH; without either, the file is left as it is.
 
-Exit code 1, with the reason, for a file that is not laid out as expected; the file is then left as
-it was.
+Exit code 1, with the reason, for a file that is not laid out as expected; the file is then
+removed, so that the next build compiles it again instead of taking it as up to date.
 """
 import os
 import struct
@@ -82,6 +82,7 @@ def main():
             raise ValueError("/#SYSTEM has no time stamp record")
     except (ValueError, IndexError, struct.error) as failure:
         print(f"set_chm_time.py: {path}: {failure}", file=sys.stderr)
+        os.remove(path)
         return 1
     struct.pack_into(">I", data, 16, seconds)
     with open(path, "wb") as f:

@@ -21,6 +21,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
+constexpr const char* QueueNotAtRest = "the message queue did not come to rest within 5 s";
+
 std::vector<std::string> hostArguments(const char* word, HWND host)
 {
     std::ostringstream handle;
@@ -207,7 +209,7 @@ TEST_P(Keys, pressTheRightButton)
     const KeyCase& c = GetParam();
     const auto form = standAlone();
     form->controller().showAtStartup();
-    ASSERT_TRUE(settle(form.get()));
+    ASSERT_TRUE(settle(form.get())) << QueueNotAtRest;
     const HWND focused = form->control(c.focused);
     SetFocus(focused);
     ASSERT_EQ(GetFocus(), focused);
@@ -218,7 +220,7 @@ TEST_P(Keys, pressTheRightButton)
         MSG up {focused, WM_KEYUP, VK_SPACE, LPARAM(0xC0000001), 0, {}};
         processMessage(form.get(), up);
     }
-    ASSERT_TRUE(settle(form.get()));
+    ASSERT_TRUE(settle(form.get())) << QueueNotAtRest;
 
     EXPECT_EQ(form->controller().hasClosed(), c.closes);
     std::vector<std::pair<unsigned, std::uintptr_t>> help;
@@ -260,7 +262,7 @@ TEST_F(MainFormTest, oneTaskbarEntryNamedWithTheApplicationTitle)
 {
     const auto form = standAlone();
     form->controller().showAtStartup();
-    ASSERT_TRUE(settle(form.get()));
+    ASSERT_TRUE(settle(form.get())) << QueueNotAtRest;
     std::vector<HWND> entries;
     EnumThreadWindows(GetCurrentThreadId(), noteTaskbarEntry, reinterpret_cast<LPARAM>(&entries));
     ASSERT_EQ(entries.size(), 1u);
@@ -342,7 +344,7 @@ TEST_P(Placements, windowLivesOverTheHostsClientArea)
     TMForm form(logic::makeStartRequest(hostArguments("mostrar", host.handle())), *m_application, placement);
     ASSERT_TRUE(form.controller().create());
     form.controller().showAtStartup();
-    ASSERT_TRUE(settle(&form));
+    ASSERT_TRUE(settle(&form)) << QueueNotAtRest;
     const HWND window = form.handle();
     ASSERT_TRUE(window);
     const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
@@ -396,7 +398,7 @@ TEST_F(MainFormTest, colourChangeReachesTheWindowInsideTheHost)
     TMForm form(logic::makeStartRequest(hostArguments("mostrar", host.handle())), *m_application, HostPlacement::Child);
     ASSERT_TRUE(form.controller().create());
     form.controller().showAtStartup();
-    ASSERT_TRUE(settle(&form));
+    ASSERT_TRUE(settle(&form)) << QueueNotAtRest;
     ASSERT_TRUE(GetWindowLongPtrW(form.handle(), GWL_STYLE) & WS_CHILD);
     ValidateRect(form.handle(), nullptr);
     ASSERT_FALSE(GetUpdateRect(form.handle(), nullptr, FALSE));
@@ -524,7 +526,7 @@ TEST_P(StartModes, topLevelWindow)
     TMForm form(logic::makeStartRequest(c.arguments), *m_application, HostPlacement::Child);
     ASSERT_TRUE(form.controller().create());
     form.controller().showAtStartup();
-    ASSERT_TRUE(settle(&form));
+    ASSERT_TRUE(settle(&form)) << QueueNotAtRest;
     EXPECT_EQ(shown, c.errorBox);
 
     const LONG_PTR style = GetWindowLongPtrW(form.handle(), GWL_STYLE);
@@ -557,7 +559,7 @@ TEST_F(MainFormTest, unwritableIniKeepsTheWindow)
     TMForm form(logic::makeStartRequest(hostArguments("mostrar", host.handle())), *m_application, HostPlacement::Child);
     ASSERT_TRUE(form.controller().create());
     form.controller().showAtStartup();
-    ASSERT_TRUE(settle(&form));
+    ASSERT_TRUE(settle(&form)) << QueueNotAtRest;
     const std::string missingFolder = m_programDirectoryUtf8 + "no-existe\\";
     platform::setProgramDirectoryOverride(missingFolder);
     std::wstring shown;

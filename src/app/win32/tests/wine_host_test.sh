@@ -109,7 +109,8 @@ program=$(windows_path "$work/prog/TransSelvarEDUCA.exe")
 # The Linux program's document of the same tables; without that program the documents are only
 # checked for their root element.
 if [ ! -x "$linux_export" ]; then
-    echo "NOTE: no Linux educa-export at '$linux_export': documents are not compared"
+    echo "FAIL: no Linux educa-export at '$linux_export' to compare the documents with"
+    exit 1
 elif ! "$linux_export" -d "$fixtures" -s "$fixtures/mtemp" -o "$work/linux.xml" >"$work/linux.out" 2>&1; then
     echo "FAIL: the Linux educa-export failed"
     cat "$work/linux.out"
@@ -211,6 +212,7 @@ run_step() {
     cancel)
         dialog=$(find_window "Guardar Archivo XML")
         [ -n "$dialog" ] || { fail "no save dialog"; return; }
+        wait_focus "$dialog" || { fail "the save dialog does not have the keyboard focus"; return; }
         press_until_gone "$dialog" Escape || fail "the save dialog does not close"
         ;;
     message)
@@ -218,14 +220,16 @@ run_step() {
         [ -n "$win" ] || { fail "no message box"; return; }
         text=""
         wait_focus "$win" || { fail "the message box does not have the keyboard focus"; return; }
-        for _ in $(seq 1 10); do
-            printf '' | xclip -selection clipboard 2>/dev/null
-            xdotool key ctrl+c 2>/dev/null
-            for _ in $(seq 1 20); do
-                text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
-                [ -n "$text" ] && break 2
-                sleep 0.1
-            done
+        # Ctrl+C again each second until the clipboard holds the text, for 10 s at most.
+        local deadline=$((SECONDS + 10)) asked=0
+        while [ -z "$text" ] && [ "$SECONDS" -lt "$deadline" ]; do
+            if [ $((SECONDS - asked)) -ge 1 ]; then
+                printf '' | xclip -selection clipboard 2>/dev/null
+                xdotool key ctrl+c 2>/dev/null
+                asked=$SECONDS
+            fi
+            sleep 0.1
+            text=$(timeout 1 xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
         done
         grep -qxF -- "$args" <<<"$text" || fail "the message box does not show '$args' (clipboard: '$text')"
         ;;
@@ -236,6 +240,7 @@ run_step() {
     answer)
         win=$(find_window TransSelvarEDUCA)
         [ -n "$win" ] || { fail "no message box to answer"; return; }
+        wait_focus "$win" || { fail "the message box does not have the keyboard focus"; return; }
         press_until_gone "$win" Return || fail "the message box does not close"
         ;;
     shown)
