@@ -63,6 +63,13 @@ void ModalScope::enableWindows()
     m_disabled.clear();
 }
 
+void ModalScope::handBackForeground()
+{
+    enableWindows();
+    if (m_active && IsWindow(m_active) && IsWindowVisible(m_active))
+        SetForegroundWindow(m_active);
+}
+
 ModalScope::~ModalScope()
 {
     enableWindows();
@@ -194,9 +201,9 @@ void PlainMessageBox::runModal()
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    // The other windows enabled first, so that the system gives the activation back to the program
-    // when the box hides; then the modal scope gives the active window and the focus back.
-    modal.enableWindows();
+    // The other windows enabled and the foreground handed back before the box hides, so that the
+    // activation stays with the program; then the modal scope gives the focus back.
+    modal.handBackForeground();
     if (m_window)
         ShowWindow(m_window, SW_HIDE);
 }

@@ -29,6 +29,11 @@ public:
 
     // Enables the windows again (once; the end of the scope does it otherwise).
     void enableWindows();
+    // Enables the windows again and gives the foreground to the window that was active when the scope
+    // began, while the program still holds it: for a window of our own before it hides, so that the
+    // activation does not go wherever the system would pass it (another program's window, on a busy
+    // machine under Wine).
+    void handBackForeground();
 
 private:
     std::vector<HWND> m_disabled;
