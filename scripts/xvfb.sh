@@ -1,6 +1,8 @@
-# Sourced by the scripts that need an X server of their own: start_xvfb WORK_DIR [WxHxD] starts Xvfb on
-# a free display (Xvfb picks it and writes its number to the given descriptor), waits for it, exports
-# DISPLAY and sets xvfb_pid. It answers 1, with the server's log, when no server came up.
+# Sourced by the scripts that need an X server of their own.
+#
+# start_xvfb WORK_DIR [WxHxD]: starts Xvfb on a free display (Xvfb picks it and writes its number to
+# the given descriptor), waits for it, exports DISPLAY and sets xvfb_pid. It answers 1, with the
+# server's log, when no server came up.
 start_xvfb() {
     local work=$1 screen=${2:-1024x768x24}
     Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp >"$work/xvfb.log" 2>&1 3>"$work/display" &
@@ -16,4 +18,16 @@ start_xvfb() {
         return 1
     fi
     export DISPLAY=":$(head -1 "$work/display")"
+}
+
+# wait_focus WINDOW [SECONDS]: waits until the keyboard focus is on the window (xdotool's decimal id),
+# at most SECONDS (10 by default); answers 1 if it never is. Keys are sent only then, to wherever the
+# focus is.
+wait_focus() {
+    local deadline=$((SECONDS + ${2:-10}))
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
 }

@@ -138,17 +138,6 @@ press_until_gone() {
     return 1
 }
 
-# Waits until the keyboard focus is on the window (at most $2 seconds, 10 by default); answers 1 if
-# it never is.
-wait_focus() {
-    local deadline=$((SECONDS + ${2:-10}))
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 # Types a file name into the save dialog and confirms it, again over the whole field while the dialog
 # stays open (a key lost on a busy machine); answers 1 if the dialog never takes it.
 save_as() {

@@ -139,17 +139,6 @@ find_window() {
     done
 }
 
-# Waits until the keyboard focus is on the window (at most $2 seconds, 10 by default); answers 1 if
-# it never is. Keys are sent only then, to wherever the focus is.
-wait_focus() {
-    local deadline=$((SECONDS + ${2:-10}))
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 is_viewable() {
     xwininfo -id "$1" 2>/dev/null | grep -q IsViewable
 }
