@@ -96,7 +96,4 @@ private:
     const EscapedCodePage* m_lastEscaped = nullptr;
 };
 
-// A file path given as UTF-8 text.
-std::filesystem::path pathFromUtf8(std::string_view text);
-
 } // namespace exporter

@@ -29,6 +29,9 @@ public:
 };
 
 // State that outlives one export run; the caller owns it.
+// The argument count that means host mode: the command word and the host window handle.
+inline constexpr std::int32_t HostArgumentCount = 2;
+
 struct AppState
 {
     // 0 or 1; the run sets 1 on success and 0 when it ends without a file name in host mode.

@@ -367,6 +367,11 @@ std::string formatDateTime(const dbase::DateTime& value, const platform::Regiona
     return text;
 }
 
+std::string_view flagText(bool flag)
+{
+    return flag ? "Verdadero" : "Falso";
+}
+
 // Each kind has its own alternative in dbase::Value, so the value alone decides the text; character,
 // memo and blob values are all passed on unchanged.
 std::string valueText(const dbase::Value& value, dbase::FieldKind /*kind*/, const platform::RegionalSettings& settings)
@@ -377,7 +382,7 @@ std::string valueText(const dbase::Value& value, dbase::FieldKind /*kind*/, cons
                           [&](double number) { return formatFloat(number, decimalSeparator(settings)); },
                           [](std::int32_t number) { return std::to_string(number); },
                           [&](dbase::Decimal number) { return formatDecimal(number, decimalSeparator(settings)); },
-                          [](bool flag) { return std::string(flag ? "Verdadero" : "Falso"); },
+                          [](bool flag) { return std::string(flagText(flag)); },
                           [&](const dbase::Date& date) { return formatDate(date, settings); },
                           [&](const dbase::TimeOfDay& time) { return formatTime(time, settings); },
                           [&](const dbase::DateTime& dateTime) { return formatDateTime(dateTime, settings); },

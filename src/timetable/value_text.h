@@ -39,6 +39,9 @@ std::string formatTime(const dbase::TimeOfDay& time, const platform::RegionalSet
 // The date; then, unless the time is exactly midnight (milliseconds not counted), a blank and the time.
 std::string formatDateTime(const dbase::DateTime& value, const platform::RegionalSettings& settings);
 
+// The text of a logical value: "Verdadero" or "Falso".
+std::string_view flagText(bool flag);
+
 // The text of a value of the given kind; blank gives the empty text. Never fails.
 std::string valueText(const dbase::Value& value, dbase::FieldKind kind, const platform::RegionalSettings& settings);
 
