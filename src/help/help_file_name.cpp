@@ -2,17 +2,9 @@
 
 #include "platform/codepage.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 
 namespace help {
-
-namespace {
-
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-} // namespace
 
 bool isCompiledHelpName(std::string_view name)
 {
@@ -23,11 +15,7 @@ bool isCompiledHelpName(std::string_view name)
     const std::string_view tail = name.substr(dot);
     if (tail.size() != extension.size())
         return false;
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        if (asciiLower(tail[i]) != extension[i])
-            return false;
-    }
-    return true;
+    return platform::equalsAsciiNoCase(tail, extension);
 }
 
 bool hasDirectoryPart(std::string_view name)

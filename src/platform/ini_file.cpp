@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "platform/user_error.h"
 
 #include <optional>
@@ -65,23 +66,6 @@ std::string_view trimmed(std::string_view text)
     while (!text.empty() && isBlank(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-bool equalsAsciiNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 // The text of a line as the profile rules see it (a UTF-8 byte-order mark at the file's start is no

@@ -41,7 +41,7 @@ char32_t upper(char32_t c)
     if (c >= 0x110000)
         return c;
     if (c < 0x80)
-        return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+        return static_cast<char32_t>(asciiUpper(static_cast<char>(c)));
 #ifdef _WIN32
     if (c > 0xFFFF)
         return c;
@@ -70,14 +70,41 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b)
     return i == a.size() && j == b.size();
 }
 
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+char asciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 std::string asciiLower(std::string_view text)
 {
     std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (char& c : out)
+        c = asciiLower(c);
     return out;
+}
+
+std::string asciiUpper(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = asciiUpper(c);
+    return out;
+}
+
+bool equalsAsciiNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
 }
 
 } // namespace platform

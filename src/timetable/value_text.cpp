@@ -1,5 +1,7 @@
 #include "timetable/value_text.h"
 
+#include "platform/text.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -66,14 +68,9 @@ std::string_view settingOr(const std::optional<std::string>& setting, std::strin
     return setting && !setting->empty() ? std::string_view(*setting) : fallback;
 }
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool isAsciiLetter(char c)
 {
-    const char lower = asciiLower(c);
+    const char lower = platform::asciiLower(c);
     return lower >= 'a' && lower <= 'z';
 }
 
@@ -287,9 +284,9 @@ std::string formatDate(const dbase::Date& date, const platform::RegionalSettings
             ++i;
             continue;
         }
-        const char letter = asciiLower(c);
+        const char letter = platform::asciiLower(c);
         std::size_t end = i + 1;
-        while (end < picture.size() && asciiLower(picture[end]) == letter)
+        while (end < picture.size() && platform::asciiLower(picture[end]) == letter)
             ++end;
         const std::size_t run = end - i;
         switch (letter) {
@@ -413,7 +410,7 @@ std::optional<std::int32_t> parseIntegerText(std::string_view text)
             return std::nullopt;
         std::uint32_t pattern = 0;
         for (char c : *hexDigits) {
-            const char lower = asciiLower(c);
+            const char lower = platform::asciiLower(c);
             std::uint32_t digit = 0;
             if (c >= '0' && c <= '9')
                 digit = static_cast<std::uint32_t>(c - '0');

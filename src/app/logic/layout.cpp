@@ -2,6 +2,7 @@
 
 #include "app/logic/texts.h"
 #include "app/logic/window_geometry.h"
+#include "platform/text.h"
 
 #include <algorithm>
 
@@ -89,10 +90,8 @@ std::optional<char> accessKey(std::string_view caption)
             ++i; // "&&" is a plain "&"
             continue;
         }
-        if (letter >= 'a' && letter <= 'z')
-            return static_cast<char>(letter - 'a' + 'A');
-        if ((letter >= 'A' && letter <= 'Z') || (letter >= '0' && letter <= '9'))
-            return letter;
+        if ((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z') || (letter >= '0' && letter <= '9'))
+            return platform::asciiUpper(letter);
         return std::nullopt;
     }
     return std::nullopt;
