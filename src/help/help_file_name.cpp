@@ -18,15 +18,6 @@ bool isCompiledHelpName(std::string_view name)
     return platform::equalsAsciiNoCase(tail, extension);
 }
 
-bool hasDirectoryPart(std::string_view name)
-{
-#ifdef _WIN32
-    return name.find_first_of("\\:") != std::string_view::npos;
-#else
-    return name.find_first_of("\\:/") != std::string_view::npos;
-#endif
-}
-
 std::string resolveHelpFile(std::string_view name, std::string_view programDirectory)
 {
     if (name.empty() || hasDirectoryPart(name))
@@ -43,24 +34,6 @@ std::optional<std::string> ansiHelpFile(std::string_view file, int codePage)
     if (platform::toUtf8(ansi, codePage) != file)
         return std::nullopt;
     return ansi;
-}
-
-std::filesystem::path localHelpFilePath(std::string_view file)
-{
-#ifdef _WIN32
-    return std::filesystem::u8path(file);
-#else
-    std::filesystem::path path = platform::mapDirectory(file);
-    const std::string fileName = path.filename().string();
-    if (fileName.empty())
-        return path;
-    std::filesystem::path directory = path.parent_path();
-    if (directory.empty())
-        directory = ".";
-    if (auto found = platform::findFileNoCase(directory, fileName))
-        return *found;
-    return path;
-#endif
 }
 
 } // namespace help

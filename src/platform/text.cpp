@@ -1,14 +1,8 @@
 #include "platform/text.h"
 
-#include <string>
+#include "platform/text_system.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <clocale>
-#include <cwctype>
-#include <locale.h>
-#endif
+#include <string>
 
 namespace platform {
 
@@ -42,19 +36,7 @@ char32_t upper(char32_t c)
         return c;
     if (c < 0x80)
         return static_cast<char32_t>(asciiUpper(static_cast<char>(c)));
-#ifdef _WIN32
-    if (c > 0xFFFF)
-        return c;
-    wchar_t w[2] = {static_cast<wchar_t>(c), 0};
-    CharUpperBuffW(w, 1);
-    return static_cast<char32_t>(w[0]);
-#else
-    // Unicode case mapping of the C.UTF-8 locale, which every glibc system has.
-    static locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    if (!utf8)
-        return c;
-    return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), utf8));
-#endif
+    return detail::upperCase(c);
 }
 
 } // namespace
