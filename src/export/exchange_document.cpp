@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <ctime>
 #include <fmt/format.h>
 #include <new>
 #include <stdexcept>
@@ -101,16 +100,6 @@ std::size_t characterBoundary(std::string_view text, std::size_t count)
 
 } // namespace
 
-dbase::DateTime systemLocalTime()
-{
-    const std::time_t now = std::time(nullptr);
-    const std::tm* local = std::localtime(&now);
-    if (local == nullptr)
-        return {};
-    return {
-        {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday}, {local->tm_hour, local->tm_min, local->tm_sec, 0}};
-}
-
 ExchangeDocument::ExchangeDocument(LocalClock clock)
     : m_clock(std::move(clock))
 {
@@ -126,9 +115,7 @@ void ExchangeDocument::start()
     m_rowOpen = false;
     ++m_serial;
 
-    const auto now = m_clock();
-    const auto& settings = platform::regionalSettings();
-    const auto fecha = timetable::formatDate(now.date, settings) + " " + timetable::formatTime(now.time, settings);
+    const auto fecha = timetable::formatLocalTime(m_clock(), platform::regionalSettings());
     failingOutOfMemory(
         [&] {
             m_text.append(Declaration);

@@ -67,7 +67,7 @@ struct ExportOptions
     // The directory of Asig.DBF, NOMASG, PROF, GRUP and AULA; the program directory when absent.
     std::optional<std::string> dataDirectory;
     // The clock read for the document's `fecha`.
-    LocalClock clock = systemLocalTime;
+    LocalClock clock = platform::localTimeNow;
 };
 
 // The export run (the logic of BImportarClick). Asks for the file name, writes the six sections from

@@ -17,9 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view unableToWrite = "Unable to write to ";
-constexpr std::string_view defaultLineEnding = "\r\n";
-constexpr std::string_view utf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view UnableToWrite = "Unable to write to ";
+constexpr std::string_view DefaultLineEnding = "\r\n";
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
 // ---------------------------------------------------------------------------------------------
 // The text
@@ -66,8 +66,8 @@ std::string_view trimmed(std::string_view text)
 std::string_view meaningfulText(const std::vector<Line>& lines, std::size_t index)
 {
     std::string_view text = lines[index].text;
-    if (index == 0 && text.starts_with(utf8Bom))
-        text.remove_prefix(utf8Bom.size());
+    if (index == 0 && text.starts_with(Utf8Bom))
+        text.remove_prefix(Utf8Bom.size());
     return trimmed(text);
 }
 
@@ -138,7 +138,7 @@ void insertAfter(std::vector<Line>& lines, std::size_t index, std::string text, 
 
 UserError writeFailure(const fs::path& file)
 {
-    return UserError(std::string(unableToWrite) + pathText(file));
+    return UserError(std::string(UnableToWrite) + pathText(file));
 }
 
 // The file's bytes, or nothing when it does not exist. Throws for any other failure.
@@ -165,7 +165,7 @@ std::string withProfileString(
 
     std::vector<Line> lines = splitLines(content);
     const std::string lineEnding
-        = !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : std::string(defaultLineEnding);
+        = !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : std::string(DefaultLineEnding);
     const std::string keyLine = std::string(key) + "=" + std::string(value);
 
     std::optional<std::size_t> header;

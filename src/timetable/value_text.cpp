@@ -364,6 +364,12 @@ std::string formatDateTime(const dbase::DateTime& value, const platform::Regiona
     return text;
 }
 
+std::string formatLocalTime(const platform::LocalTime& moment, const platform::RegionalSettings& settings)
+{
+    return formatDate({moment.year, moment.month, moment.day}, settings) + " "
+        + formatTime({moment.hour, moment.minute, moment.second, 0}, settings);
+}
+
 std::string_view flagText(bool flag)
 {
     return flag ? "Verdadero" : "Falso";
