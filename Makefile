@@ -28,7 +28,7 @@ export SOURCE_DATE_EPOCH
 endif
 
 .PHONY: all deps deps-build deps-demo deps-windows build demo check-reproducible test test-normal test-asan test-windows test-fuzz windows package package-windows bench \
-	clean format format-check
+	clean format format-check check-layers
 
 all: build
 
@@ -101,7 +101,7 @@ test-fuzz: deps
 		FUZZ_BUILD=$(FUZZ_BUILD) JOBS=$(JOBS) ./scripts/fuzz.sh $$t $(FUZZ_SECONDS) || exit 1; \
 	done
 
-test: format-check test-normal test-asan test-windows test-fuzz
+test: format-check check-layers test-normal test-asan test-windows test-fuzz
 
 # Rows/s, MB/s and peak memory of the read and the export, beside `cat` of the same tables.
 bench: deps-build
@@ -111,6 +111,11 @@ SOURCES = find src bench fuzz tests -name '*.cpp' -o -name '*.h'
 
 format:
 	$(SOURCES) | xargs clang-format -i
+
+# No source includes a header of a layer that its library may not use (the table in
+# docs/architecture.md).
+check-layers:
+	/usr/bin/python3 scripts/check-layers.py
 
 # Every source must match .clang-format; `make format` fixes what this finds.
 format-check: deps

@@ -164,7 +164,7 @@ ExportOutcome exportInProcess(const fs::path& root)
     tables.wwTableSoluc.setDatabaseName((root / "mtemp").string());
     exporter::ExportOptions options;
     options.dataDirectory = (root / "datos").string() + "/";
-    options.clock = [] { return dbase::DateTime {{2025, 12, 8}, {9, 5, 7, 0}}; };
+    options.clock = [] { return platform::LocalTime {2025, 12, 8, 9, 5, 7}; };
     exporter::AppState state;
     OneFileUi ui((root / "salida" / "educa.xml").string());
     ExportOutcome outcome;

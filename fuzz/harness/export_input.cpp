@@ -130,7 +130,7 @@ std::optional<std::string> checkExportInput(std::string_view input, const fs::pa
     tables.wwTableSoluc.setDatabaseName(mtemp.string());
     exporter::ExportOptions options;
     options.dataDirectory = data.string() + "/";
-    options.clock = [] { return dbase::DateTime {{2025, 12, 8}, {9, 5, 7, 0}}; };
+    options.clock = [] { return platform::LocalTime {2025, 12, 8, 9, 5, 7}; };
     exporter::AppState state;
 
     // Two runs with the same tables and state: after a failure the tables are read again from

@@ -13,9 +13,9 @@ namespace dbase::detail {
 
 namespace {
 
-constexpr long long kMillisecondsPerDay = 86'400'000;
+constexpr long long MillisecondsPerDay = 86'400'000;
 // Julian day number of 1970-01-01.
-constexpr long long kJulianDayOfUnixEpoch = 2'440'588;
+constexpr long long JulianDayOfUnixEpoch = 2'440'588;
 
 bool isDigit(char c)
 {
@@ -78,7 +78,7 @@ ValueView dateTimeValue(long long days, long long milliseconds)
 {
     static const long long firstDay = daysFromCivil(1, 1, 1);
     static const long long lastDay = daysFromCivil(9999, 12, 31);
-    if (days < firstDay || days > lastDay || milliseconds < 0 || milliseconds >= kMillisecondsPerDay)
+    if (days < firstDay || days > lastDay || milliseconds < 0 || milliseconds >= MillisecondsPerDay)
         return {};
     DateTime value;
     value.date = civilFromDays(days);
@@ -323,7 +323,7 @@ ValueView decodeJulianDateTime(std::string_view raw, const DecodeContext&)
     // Day 0 is the empty value; some writers fill an empty column with blanks instead.
     if (day == 0 || allBytesAre(raw, ' '))
         return {};
-    return dateTimeValue(static_cast<long long>(day) - kJulianDayOfUnixEpoch, milliseconds);
+    return dateTimeValue(static_cast<long long>(day) - JulianDayOfUnixEpoch, milliseconds);
 }
 
 ValueView decodeTimestampBe(std::string_view raw, const DecodeContext&)
@@ -338,10 +338,10 @@ ValueView decodeTimestampBe(std::string_view raw, const DecodeContext&)
         return {};
     const auto total = static_cast<long long>(std::llround(value));
     // 0001-01-01 00:00 is stored as one whole day.
-    const long long dayNumber = total / kMillisecondsPerDay;
+    const long long dayNumber = total / MillisecondsPerDay;
     if (dayNumber < 1)
         return {};
-    return dateTimeValue(daysFromCivil(1, 1, 1) + dayNumber - 1, total % kMillisecondsPerDay);
+    return dateTimeValue(daysFromCivil(1, 1, 1) + dayNumber - 1, total % MillisecondsPerDay);
 }
 
 ValueView decodeMemoText(std::string_view raw, const DecodeContext& context)
@@ -406,7 +406,7 @@ struct FieldTypeEntry
 };
 
 // The letter alone does not decide: B, I, @ and the memo reference width depend on the family.
-constexpr FieldTypeEntry kFieldTypes[] = {
+constexpr FieldTypeEntry FieldTypes[] = {
     {'C', kAll, 0, 0, {FieldKind::Character, decodeCharacter, false}},
     {'N', kAll, 0, 0, {FieldKind::Float, decodeNumeric, false}},
     {'F', kAll, 0, 0, {FieldKind::Float, decodeNumeric, false}},
@@ -438,7 +438,7 @@ constexpr FieldTypeEntry kFieldTypes[] = {
 const FieldType* fieldTypeFor(Format format, char letter, unsigned length)
 {
     const unsigned bit = formatBit(format);
-    for (const FieldTypeEntry& entry : kFieldTypes) {
+    for (const FieldTypeEntry& entry : FieldTypes) {
         if (entry.letter == letter && (entry.formats & bit) != 0 && (entry.minLength == 0 || length >= entry.minLength)
             && (entry.maxLength == 0 || length <= entry.maxLength))
             return &entry.type;

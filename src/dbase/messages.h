@@ -7,18 +7,18 @@
 // file concerned as its context text.
 namespace dbase::messages {
 
-inline constexpr const char* directoryNotFound = "No se encuentra el directorio";
-inline constexpr const char* tableNotFound = "No se encuentra la tabla";
-inline constexpr const char* notATable = "El archivo no es una tabla dBase";
-inline constexpr const char* accessDenied = "No se tiene permiso para abrir el archivo";
-inline constexpr const char* readOnlyTable = "La tabla solo admite lectura";
-inline constexpr const char* corruptHeader = "La cabecera de la tabla no concuerda con el tamaño del archivo";
-inline constexpr const char* corruptColumns = "La cabecera de la tabla está dañada";
-inline constexpr const char* readFailure = "No se puede leer el archivo";
-inline constexpr const char* memoNotFound = "No se encuentra el archivo de memos";
-inline constexpr const char* corruptMemo = "El archivo de memos está dañado";
-inline constexpr const char* tableEncrypted = "La tabla está cifrada";
-inline constexpr const char* noCurrentRecord = "No hay ningún registro leído";
+inline constexpr const char* DirectoryNotFound = "No se encuentra el directorio";
+inline constexpr const char* TableNotFound = "No se encuentra la tabla";
+inline constexpr const char* NotATable = "El archivo no es una tabla dBase";
+inline constexpr const char* AccessDenied = "No se tiene permiso para abrir el archivo";
+inline constexpr const char* ReadOnlyTable = "La tabla solo admite lectura";
+inline constexpr const char* CorruptHeader = "La cabecera de la tabla no concuerda con el tamaño del archivo";
+inline constexpr const char* CorruptColumns = "La cabecera de la tabla está dañada";
+inline constexpr const char* ReadFailure = "No se puede leer el archivo";
+inline constexpr const char* MemoNotFound = "No se encuentra el archivo de memos";
+inline constexpr const char* CorruptMemo = "El archivo de memos está dañado";
+inline constexpr const char* TableEncrypted = "La tabla está cifrada";
+inline constexpr const char* NoCurrentRecord = "No hay ningún registro leído";
 
 // A table that holds fewer rows than its header announces (cut by a copy or a full disk).
 inline std::string tableTruncated(std::uint64_t announced, std::uint64_t present)

@@ -28,11 +28,11 @@ using detail::MemoFile;
 using detail::TableLayout;
 
 // Largest header: a 16-bit header length.
-constexpr std::size_t kMaxHeaderLength = 0xFFFF;
-constexpr char kDeletedFlag = '*';
+constexpr std::size_t MaxHeaderLength = 0xFFFF;
+constexpr char DeletedFlag = '*';
 // The end-of-file mark, which follows the last record.
-constexpr char kEndOfFile = 0x1A;
-constexpr char kNullFlagsType = '0';
+constexpr char EndOfFile = 0x1A;
+constexpr char NullFlagsType = '0';
 constexpr std::uint64_t kNoRecord = static_cast<std::uint64_t>(-1);
 
 // How value() reads one visible column.
@@ -101,18 +101,18 @@ DbfTable::DbfTable(const std::filesystem::path& directory, std::string_view file
 {
     std::error_code error;
     if (!std::filesystem::is_directory(directory, error))
-        throw Error(DirectoryNotFound, messages::directoryNotFound, platform::pathText(directory));
+        throw Error(DirectoryNotFound, messages::DirectoryNotFound, platform::pathText(directory));
     // A name without an extension stands for the .DBF file.
     std::string name(fileName);
     if (std::filesystem::path(name).extension().empty())
         name += ".DBF";
     const auto found = platform::findFileNoCase(directory, name);
     if (!found)
-        throw Error(TableNotFound, messages::tableNotFound, platform::pathText(platform::joinPath(directory, name)));
+        throw Error(TableNotFound, messages::TableNotFound, platform::pathText(platform::joinPath(directory, name)));
     m_path = *found;
     m_pathText = platform::pathText(m_path);
     if (!std::filesystem::is_regular_file(m_path, error))
-        fail(NotATable, messages::notATable);
+        fail(NotATable, messages::NotATable);
 
     openFile(mode);
     readLayout();
@@ -135,19 +135,19 @@ void DbfTable::openFile(OpenMode mode)
     if (mode == OpenMode::ReadWrite) {
         BinaryFile probe;
         if (probe.open(m_path, false))
-            fail(ReadOnlyTable, messages::readOnlyTable);
+            fail(ReadOnlyTable, messages::ReadOnlyTable);
     }
-    fail(AccessDenied, messages::accessDenied);
+    fail(AccessDenied, messages::AccessDenied);
 }
 
 void DbfTable::readLayout()
 {
     const std::uint64_t fileSize = m_file.size();
     if (fileSize == 0)
-        fail(NotATable, messages::notATable);
-    std::string header(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kMaxHeaderLength)), '\0');
+        fail(NotATable, messages::NotATable);
+    std::string header(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, MaxHeaderLength)), '\0');
     if (!m_file.readAt(0, header.data(), header.size()))
-        fail(ReadFailure, messages::readFailure);
+        fail(ReadFailure, messages::ReadFailure);
     m_layout = detail::parseLayout(header, fileSize, m_pathText);
     m_recordCount = m_layout.recordCount;
 
@@ -172,7 +172,7 @@ void DbfTable::buildColumns()
         const int lengthBit = variable ? nextBit++ : -1;
         const int nullBit = nullable ? nextBit++ : -1;
 
-        if (vfp && descriptor.type == kNullFlagsType) {
+        if (vfp && descriptor.type == NullFlagsType) {
             if (!m_nullFlagsOffset) {
                 m_nullFlagsOffset = descriptor.offset;
                 m_nullFlagsLength = descriptor.length;
@@ -227,7 +227,7 @@ void DbfTable::openMemoFile()
         memoPath.reset();
     }
     if (!memoPath)
-        throw Error(MemoNotFound, messages::memoNotFound,
+        throw Error(MemoNotFound, messages::MemoNotFound,
             platform::pathText(platform::joinPath(m_path.parent_path(), stem + extensions[0])));
     m_memo = std::make_unique<MemoFile>(*memoPath, fox ? MemoFile::Style::Fpt : MemoFile::Style::Dbt);
     for (ColumnReader& reader : m_readers)
@@ -247,10 +247,10 @@ bool DbfTable::fetchNext()
         const std::uint64_t index = m_next;
         const char* bytes = record(index);
         // The end-of-file mark where an announced record should start: the table was cut short.
-        if (bytes[0] == kEndOfFile)
+        if (bytes[0] == EndOfFile)
             throw Error(TableTruncated, messages::tableTruncated(m_recordCount, index), m_pathText);
         ++m_next;
-        if (bytes[0] == kDeletedFlag)
+        if (bytes[0] == DeletedFlag)
             continue;
         m_current = index;
         m_currentBytes = bytes;
@@ -263,7 +263,7 @@ bool DbfTable::fetchNext()
 const char* DbfTable::record(std::uint64_t index) const
 {
     if (index < m_blockFirst || index >= m_blockFirst + m_blockCount) {
-        const std::uint64_t perBlock = std::max<std::uint64_t>(1, detail::kReadBlockBytes / m_layout.recordLength);
+        const std::uint64_t perBlock = std::max<std::uint64_t>(1, detail::ReadBlockBytes / m_layout.recordLength);
         const std::uint64_t count = std::min(perBlock, m_recordCount - index);
         const std::size_t bytes = static_cast<std::size_t>(count * m_layout.recordLength);
         if (m_block.size() < bytes)
@@ -271,7 +271,7 @@ const char* DbfTable::record(std::uint64_t index) const
         m_blockCount = 0;
         m_currentBytes = nullptr;
         if (!m_file.readAt(m_layout.headerLength + index * m_layout.recordLength, m_block.data(), bytes))
-            fail(ReadFailure, messages::readFailure);
+            fail(ReadFailure, messages::ReadFailure);
         m_blockFirst = index;
         m_blockCount = count;
     }
@@ -293,7 +293,7 @@ ValueView DbfTable::view(std::size_t column) const
     if (column >= m_readers.size())
         throw std::out_of_range("dbase::Table::value: column out of range");
     if (m_current == kNoRecord)
-        fail(NoCurrentRecord, messages::noCurrentRecord);
+        fail(NoCurrentRecord, messages::NoCurrentRecord);
     const ColumnReader& reader = m_readers[column];
     if (reader.type == nullptr)
         return {};

@@ -11,33 +11,33 @@ namespace dbase::detail {
 namespace {
 
 // Main header.
-constexpr std::size_t kVersionOffset = 0;
-constexpr std::size_t kRecordCountOffset = 4;
-constexpr std::size_t kHeaderLengthOffset = 8;
-constexpr std::size_t kRecordLengthOffset = 10;
-constexpr std::size_t kEncryptedOffset = 15;
-constexpr std::size_t kLanguageDriverOffset = 29;
-constexpr std::size_t kHeaderSize = 32;
+constexpr std::size_t VersionOffset = 0;
+constexpr std::size_t RecordCountOffset = 4;
+constexpr std::size_t HeaderLengthOffset = 8;
+constexpr std::size_t RecordLengthOffset = 10;
+constexpr std::size_t EncryptedOffset = 15;
+constexpr std::size_t LanguageDriverOffset = 29;
+constexpr std::size_t HeaderSize = 32;
 // dBase 7 adds the language driver name and 4 reserved bytes.
-constexpr std::size_t kDriverNameOffset = 32;
-constexpr std::size_t kDriverNameSize = 32;
-constexpr std::size_t kLevel7HeaderSize = 68;
+constexpr std::size_t DriverNameOffset = 32;
+constexpr std::size_t DriverNameSize = 32;
+constexpr std::size_t Level7HeaderSize = 68;
 
 // 32-byte column descriptor.
-constexpr std::size_t kDescriptorSize = 32;
-constexpr std::size_t kNameSize = 11;
-constexpr std::size_t kTypeOffset = 11;
-constexpr std::size_t kLengthOffset = 16;
-constexpr std::size_t kDecimalsOffset = 17;
-constexpr std::size_t kFlagsOffset = 18;
+constexpr std::size_t DescriptorSize = 32;
+constexpr std::size_t NameSize = 11;
+constexpr std::size_t TypeOffset = 11;
+constexpr std::size_t LengthOffset = 16;
+constexpr std::size_t DecimalsOffset = 17;
+constexpr std::size_t FlagsOffset = 18;
 // 48-byte column descriptor of dBase 7.
-constexpr std::size_t kLevel7DescriptorSize = 48;
-constexpr std::size_t kLevel7NameSize = 32;
-constexpr std::size_t kLevel7TypeOffset = 32;
-constexpr std::size_t kLevel7LengthOffset = 33;
-constexpr std::size_t kLevel7DecimalsOffset = 34;
+constexpr std::size_t Level7DescriptorSize = 48;
+constexpr std::size_t Level7NameSize = 32;
+constexpr std::size_t Level7TypeOffset = 32;
+constexpr std::size_t Level7LengthOffset = 33;
+constexpr std::size_t Level7DecimalsOffset = 34;
 
-constexpr char kHeaderTerminator = 0x0D;
+constexpr char HeaderTerminator = 0x0D;
 
 struct VersionInfo
 {
@@ -47,7 +47,7 @@ struct VersionInfo
 
 // The version bytes this engine reads. 0x02 (dBase II, or FoxBASE in some lists) has a header of
 // its own and is not read; nor are SIx tables (0xE5) with their .SMT memos.
-constexpr VersionInfo kVersions[] = {
+constexpr VersionInfo Versions[] = {
     {0x03, Format::DBase3}, // dBase III+, FoxBASE+, FoxPro and Clipper without memo, dBase IV/5
     {0x83, Format::DBase3}, // with a dBase III .DBT
     {0x07, Format::DBase3}, // Visual Objects
@@ -70,7 +70,7 @@ constexpr VersionInfo kVersions[] = {
 
 const VersionInfo* findVersion(std::uint8_t byte)
 {
-    for (const VersionInfo& info : kVersions) {
+    for (const VersionInfo& info : Versions) {
         if (info.byte == byte)
             return &info;
     }
@@ -128,74 +128,74 @@ void applyLongCharacterLengths(std::vector<ColumnDescriptor>& columns, std::uint
 std::size_t fixedHeaderSize(std::uint8_t versionByte)
 {
     const VersionInfo* info = findVersion(versionByte);
-    return info != nullptr && info->format == Format::DBase7 ? kLevel7HeaderSize : kHeaderSize;
+    return info != nullptr && info->format == Format::DBase7 ? Level7HeaderSize : HeaderSize;
 }
 
 TableLayout parseLayout(std::string_view header, std::uint64_t fileSize, const std::string& pathText)
 {
     if (header.empty())
-        fail(NotATable, messages::notATable, pathText);
-    const VersionInfo* version = findVersion(byteAt(header.data(), kVersionOffset));
+        fail(NotATable, messages::NotATable, pathText);
+    const VersionInfo* version = findVersion(byteAt(header.data(), VersionOffset));
     if (version == nullptr)
-        fail(NotATable, messages::notATable, pathText);
+        fail(NotATable, messages::NotATable, pathText);
     const bool level7 = version->format == Format::DBase7;
-    const std::size_t fixedSize = level7 ? kLevel7HeaderSize : kHeaderSize;
+    const std::size_t fixedSize = level7 ? Level7HeaderSize : HeaderSize;
     if (header.size() < fixedSize)
-        fail(NotATable, messages::notATable, pathText);
+        fail(NotATable, messages::NotATable, pathText);
 
     TableLayout layout;
     layout.version = version->byte;
     layout.format = version->format;
-    layout.recordCount = readLe32(header.data() + kRecordCountOffset);
-    layout.headerLength = readLe16(header.data() + kHeaderLengthOffset);
-    layout.recordLength = readLe16(header.data() + kRecordLengthOffset);
-    layout.languageDriverId = byteAt(header.data(), kLanguageDriverOffset);
+    layout.recordCount = readLe32(header.data() + RecordCountOffset);
+    layout.headerLength = readLe16(header.data() + HeaderLengthOffset);
+    layout.recordLength = readLe16(header.data() + RecordLengthOffset);
+    layout.languageDriverId = byteAt(header.data(), LanguageDriverOffset);
     if (level7)
-        layout.languageDriverName = columnName(header.substr(kDriverNameOffset, kDriverNameSize));
+        layout.languageDriverName = columnName(header.substr(DriverNameOffset, DriverNameSize));
 
     // A header too short for one column, or records without bytes: some other kind of file.
     if (layout.headerLength <= fixedSize || layout.recordLength == 0)
-        fail(NotATable, messages::notATable, pathText);
+        fail(NotATable, messages::NotATable, pathText);
     if (layout.headerLength > fileSize || layout.headerLength > header.size())
-        fail(CorruptHeader, messages::corruptHeader, pathText);
+        fail(CorruptHeader, messages::CorruptHeader, pathText);
     // dBase IV to 7 mark an encrypted table in byte 15; its field data cannot be read without the key.
     if (version->format != Format::FoxPro && version->format != Format::VisualFoxPro
-        && byteAt(header.data(), kEncryptedOffset) == 1)
-        fail(TableEncrypted, messages::tableEncrypted, pathText);
+        && byteAt(header.data(), EncryptedOffset) == 1)
+        fail(TableEncrypted, messages::TableEncrypted, pathText);
 
     // Descriptors run up to the 0x0D terminator. What follows it (the VFP backlink, the dBase 7
     // property block, padding) lies inside the header length but holds no columns. Some files have
     // no terminator: then the header length ends the list, as does a descriptor of zeros.
-    const std::size_t descriptorSize = level7 ? kLevel7DescriptorSize : kDescriptorSize;
+    const std::size_t descriptorSize = level7 ? Level7DescriptorSize : DescriptorSize;
     std::size_t position = fixedSize;
     while (position + descriptorSize <= layout.headerLength) {
         const char* d = header.data() + position;
-        if (d[0] == kHeaderTerminator)
+        if (d[0] == HeaderTerminator)
             break;
         // Zeros where the terminator is missing are padding; a descriptor whose name merely starts
         // with NUL (an empty name) still has its type and length, and the columns after it count.
-        if (d[0] == '\0' && d[level7 ? kLevel7TypeOffset : kTypeOffset] == '\0')
+        if (d[0] == '\0' && d[level7 ? Level7TypeOffset : TypeOffset] == '\0')
             break;
         ColumnDescriptor column;
         if (level7) {
-            column.name = columnName(std::string_view(d, kLevel7NameSize));
-            column.type = d[kLevel7TypeOffset];
-            column.length = byteAt(d, kLevel7LengthOffset);
-            column.decimals = byteAt(d, kLevel7DecimalsOffset);
+            column.name = columnName(std::string_view(d, Level7NameSize));
+            column.type = d[Level7TypeOffset];
+            column.length = byteAt(d, Level7LengthOffset);
+            column.decimals = byteAt(d, Level7DecimalsOffset);
         } else {
-            column.name = columnName(std::string_view(d, kNameSize));
-            column.type = d[kTypeOffset];
-            column.length = byteAt(d, kLengthOffset);
-            column.decimals = byteAt(d, kDecimalsOffset);
+            column.name = columnName(std::string_view(d, NameSize));
+            column.type = d[TypeOffset];
+            column.length = byteAt(d, LengthOffset);
+            column.decimals = byteAt(d, DecimalsOffset);
             // Clipper may leave garbage in the flags byte: only VFP's count.
             if (version->format == Format::VisualFoxPro)
-                column.flags = byteAt(d, kFlagsOffset);
+                column.flags = byteAt(d, FlagsOffset);
         }
         layout.columns.push_back(std::move(column));
         position += descriptorSize;
     }
     if (layout.columns.empty())
-        fail(NotATable, messages::notATable, pathText);
+        fail(NotATable, messages::NotATable, pathText);
 
     if (!level7)
         applyLongCharacterLengths(layout.columns, layout.recordLength);
@@ -208,7 +208,7 @@ TableLayout parseLayout(std::string_view header, std::uint64_t fileSize, const s
     }
     // The record may be longer than its columns, never shorter.
     if (offset > layout.recordLength)
-        fail(CorruptHeader, messages::corruptColumns, pathText);
+        fail(CorruptHeader, messages::CorruptColumns, pathText);
 
     // Writers update the count last: records past it are not yet part of the table, and are left
     // alone. Fewer records than announced mean a table cut short, whose missing rows would go

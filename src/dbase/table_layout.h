@@ -34,7 +34,7 @@ struct TableLayout
 };
 
 // Records are read in blocks of whole records, as many as fit in this many bytes (at least one).
-inline constexpr std::size_t kReadBlockBytes = 1 << 20;
+inline constexpr std::size_t ReadBlockBytes = 1 << 20;
 
 // Visual FoxPro column flags.
 inline constexpr std::uint8_t kSystemColumn = 0x01;

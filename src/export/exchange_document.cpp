@@ -12,10 +12,10 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <ctime>
 #include <fmt/format.h>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace exporter {
 
@@ -30,6 +30,23 @@ constexpr std::size_t EscapePieceBytes = 64 * 1024;
 [[noreturn]] void failOutOfMemory()
 {
     throw platform::UserError(documentFailureText({}, systemErrorText(ENOMEM), failureCodeForErrno(ENOMEM)));
+}
+
+// Runs the work; memory running out on the way becomes that failure, after the clean-up that undoes
+// what the work had done.
+template <typename Work, typename CleanUp> decltype(auto) failingOutOfMemory(Work&& work, CleanUp&& cleanUp)
+{
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        cleanUp();
+        failOutOfMemory();
+    }
+}
+
+template <typename Work> decltype(auto) failingOutOfMemory(Work&& work)
+{
+    return failingOutOfMemory(std::forward<Work>(work), [] {});
 }
 
 // A failed save as the user reads it: the file, then the system's text for the failure, else
@@ -83,21 +100,6 @@ std::size_t characterBoundary(std::string_view text, std::size_t count)
 
 } // namespace
 
-dbase::DateTime systemLocalTime()
-{
-    const std::time_t now = std::time(nullptr);
-    const std::tm* local = std::localtime(&now);
-    if (local == nullptr)
-        return {};
-    return {
-        {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday}, {local->tm_hour, local->tm_min, local->tm_sec, 0}};
-}
-
-std::filesystem::path pathFromUtf8(std::string_view text)
-{
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
-
 ExchangeDocument::ExchangeDocument(LocalClock clock)
     : m_clock(std::move(clock))
 {
@@ -113,20 +115,17 @@ void ExchangeDocument::start()
     m_rowOpen = false;
     ++m_serial;
 
-    const auto now = m_clock();
-    const auto& settings = platform::regionalSettings();
-    const auto fecha = timetable::formatDate(now.date, settings) + " " + timetable::formatTime(now.time, settings);
-    try {
-        m_text.append(Declaration);
-        m_text.append('<');
-        m_text.append(RootName);
-        m_text.append(R"( autor="MORVANTA" fecha=")");
-        m_text.append(escapedHeaderValue(fecha));
-        m_text.append(R"(" modulo="HORARIOS")");
-    } catch (const std::bad_alloc&) {
-        m_text.clear();
-        failOutOfMemory();
-    }
+    const auto fecha = timetable::formatLocalTime(m_clock(), platform::regionalSettings());
+    failingOutOfMemory(
+        [&] {
+            m_text.append(Declaration);
+            m_text.append('<');
+            m_text.append(RootName);
+            m_text.append(R"( autor="MORVANTA" fecha=")");
+            m_text.append(escapedHeaderValue(fecha));
+            m_text.append(R"(" modulo="HORARIOS")");
+        },
+        [&] { m_text.clear(); });
     m_started = true;
 }
 
@@ -142,7 +141,7 @@ void ExchangeDocument::openSection(std::string_view name)
 {
     if (!m_started)
         throw platform::UserError(messages::DocumentNotStarted);
-    try {
+    failingOutOfMemory([&] {
         closeRow();
         if (!m_section.empty()) {
             if (m_sectionHasChildren) {
@@ -160,9 +159,7 @@ void ExchangeDocument::openSection(std::string_view name)
         m_text.append('<');
         m_text.append(name);
         m_section = name;
-    } catch (const std::bad_alloc&) {
-        failOutOfMemory();
-    }
+    });
     m_sectionHasChildren = false;
     ++m_serial;
 }
@@ -171,7 +168,7 @@ ExchangeDocument::Row ExchangeDocument::addRow(const char* element)
 {
     if (m_section.empty())
         throw platform::UserError(messages::NoSectionOpen);
-    try {
+    failingOutOfMemory([&] {
         closeRow();
         if (!m_sectionHasChildren) {
             m_text.append('>');
@@ -179,9 +176,7 @@ ExchangeDocument::Row ExchangeDocument::addRow(const char* element)
         }
         m_text.append('<');
         m_text.append(element);
-    } catch (const std::bad_alloc&) {
-        failOutOfMemory();
-    }
+    });
     m_rowOpen = true;
     return Row(*this, element, ++m_serial);
 }
@@ -216,11 +211,8 @@ void ExchangeDocument::Row::set(std::string_view name, std::int32_t value)
     requireLatest();
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    try {
-        m_document->appendAttribute(name, std::string_view(digits, static_cast<std::size_t>(end - digits)));
-    } catch (const std::bad_alloc&) {
-        failOutOfMemory();
-    }
+    failingOutOfMemory(
+        [&] { m_document->appendAttribute(name, std::string_view(digits, static_cast<std::size_t>(end - digits))); });
 }
 
 std::optional<XmlTextProblem> ExchangeDocument::Row::trySet(std::string_view name, const timetable::TextPiece& text)
@@ -330,11 +322,7 @@ void ExchangeDocument::save(const std::filesystem::path& path) const
 
 std::string ExchangeDocument::toString() const
 {
-    try {
-        return m_text.toString() + closingText();
-    } catch (const std::bad_alloc&) {
-        failOutOfMemory();
-    }
+    return failingOutOfMemory([&] { return m_text.toString() + closingText(); });
 }
 
 } // namespace exporter

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dbase/value.h"
 #include "export/text_chunks.h"
 #include "export/xml_text.h"
+#include "platform/local_time.h"
 #include "timetable/table_component.h"
 
 #include <cstdint>
@@ -15,11 +15,7 @@
 namespace exporter {
 
 // The local date and time of day, as the document reads them for its header.
-using LocalClock = std::function<dbase::DateTime()>;
-
-// The system's local date and time of day, read once (so that date and time belong together even
-// at midnight), without fractions of a second.
-dbase::DateTime systemLocalTime();
+using LocalClock = std::function<platform::LocalTime()>;
 
 // The EDUCA exchange document: SERVICIO with its header, six sections and their rows, built in
 // memory and written whole by save(). It is held as its finished text, each value escaped as it is
@@ -57,7 +53,7 @@ public:
     };
 
     // The clock gives the moment written into `fecha` when the document is started.
-    explicit ExchangeDocument(LocalClock clock = systemLocalTime);
+    explicit ExchangeDocument(LocalClock clock = platform::localTimeNow);
 
     // Starts a new, empty document with the declaration and SERVICIO carrying `autor`, `fecha`
     // (date text, one blank, time text, by the regional settings in force) and `modulo`.
@@ -95,8 +91,5 @@ private:
     const platform::CodePageTable* m_lastCodePage = nullptr;
     const EscapedCodePage* m_lastEscaped = nullptr;
 };
-
-// A file path given as UTF-8 text.
-std::filesystem::path pathFromUtf8(std::string_view text);
 
 } // namespace exporter

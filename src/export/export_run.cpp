@@ -114,8 +114,6 @@ const SectionLayout Sections[SectionCount] = {
     {SectionNames[5], "SOLUCF", &TimetableTables::wwTableSoluc, false, false, SolucAttributes},
 };
 
-constexpr int HostArgumentCount = 2;
-
 // A table value that XML cannot carry fails here, where the table, the row and the field are known.
 [[noreturn]] void failFieldText(
     const TableComponent& table, const char* field, int tableRow, const XmlTextProblem& problem)
@@ -221,7 +219,7 @@ ExportSummary runExport(TimetableTables& tables, AppState& state, ExportUi& ui, 
     for (std::size_t i = 0; i < SectionCount; ++i)
         summary.rowCounts[i] = writeSection(document, tables.*Sections[i].table, Sections[i], dataDirectory);
 
-    document.save(pathFromUtf8(state.rememberedFileName));
+    document.save(platform::pathFromUtf8(state.rememberedFileName));
 
     ui.hideExportButton();
     ui.setDefaultCursor();

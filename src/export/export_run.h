@@ -29,6 +29,9 @@ public:
 };
 
 // State that outlives one export run; the caller owns it.
+// The argument count that means host mode: the command word and the host window handle.
+inline constexpr std::int32_t HostArgumentCount = 2;
+
 struct AppState
 {
     // 0 or 1; the run sets 1 on success and 0 when it ends without a file name in host mode.
@@ -64,7 +67,7 @@ struct ExportOptions
     // The directory of Asig.DBF, NOMASG, PROF, GRUP and AULA; the program directory when absent.
     std::optional<std::string> dataDirectory;
     // The clock read for the document's `fecha`.
-    LocalClock clock = systemLocalTime;
+    LocalClock clock = platform::localTimeNow;
 };
 
 // The export run (the logic of BImportarClick). Asks for the file name, writes the six sections from

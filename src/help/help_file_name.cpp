@@ -2,17 +2,9 @@
 
 #include "platform/codepage.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 
 namespace help {
-
-namespace {
-
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-} // namespace
 
 bool isCompiledHelpName(std::string_view name)
 {
@@ -23,20 +15,7 @@ bool isCompiledHelpName(std::string_view name)
     const std::string_view tail = name.substr(dot);
     if (tail.size() != extension.size())
         return false;
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        if (asciiLower(tail[i]) != extension[i])
-            return false;
-    }
-    return true;
-}
-
-bool hasDirectoryPart(std::string_view name)
-{
-#ifdef _WIN32
-    return name.find_first_of("\\:") != std::string_view::npos;
-#else
-    return name.find_first_of("\\:/") != std::string_view::npos;
-#endif
+    return platform::equalsAsciiNoCase(tail, extension);
 }
 
 std::string resolveHelpFile(std::string_view name, std::string_view programDirectory)
@@ -55,24 +34,6 @@ std::optional<std::string> ansiHelpFile(std::string_view file, int codePage)
     if (platform::toUtf8(ansi, codePage) != file)
         return std::nullopt;
     return ansi;
-}
-
-std::filesystem::path localHelpFilePath(std::string_view file)
-{
-#ifdef _WIN32
-    return std::filesystem::u8path(file);
-#else
-    std::filesystem::path path = platform::mapDirectory(file);
-    const std::string fileName = path.filename().string();
-    if (fileName.empty())
-        return path;
-    std::filesystem::path directory = path.parent_path();
-    if (directory.empty())
-        directory = ".";
-    if (auto found = platform::findFileNoCase(directory, fileName))
-        return *found;
-    return path;
-#endif
 }
 
 } // namespace help

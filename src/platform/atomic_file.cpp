@@ -10,12 +10,6 @@
 #include <utility>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace platform {
 
 namespace fs = std::filesystem;
@@ -35,15 +29,6 @@ namespace {
 // How much of the target's name goes into the temporary file's name, so that a target whose name is
 // near the file system's limit still gets a temporary file.
 constexpr std::size_t TemporaryBaseLength = 64;
-
-unsigned long processId()
-{
-#ifdef _WIN32
-    return GetCurrentProcessId();
-#else
-    return static_cast<unsigned long>(::getpid());
-#endif
-}
 
 // Where a name may be cut: not inside a UTF-8 sequence (POSIX names are bytes) nor between the two
 // halves of a surrogate pair (Windows names are UTF-16).

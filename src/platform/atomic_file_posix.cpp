@@ -192,6 +192,11 @@ void TemporaryFile::replace()
     }
 }
 
+unsigned long processId()
+{
+    return static_cast<unsigned long>(::getpid());
+}
+
 } // namespace detail
 
 } // namespace platform

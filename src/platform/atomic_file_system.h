@@ -19,6 +19,9 @@ namespace platform::detail {
 // The system's own text for an error, UTF-8; empty when the system has none.
 std::string systemText(const std::error_code& error);
 
+// The running program's process number, for the temporary file's name.
+unsigned long processId();
+
 // A name for a new temporary file beside the target: ".<name>.<process>.<counter>.tmp", the target's
 // name shortened where it is long, without cutting a character in two. Never the same twice in a process.
 std::filesystem::path temporaryPath(const std::filesystem::path& target);

@@ -234,6 +234,11 @@ void TemporaryFile::replace()
     fail(s.file, FileWriteStep::Replace, lastError());
 }
 
+unsigned long processId()
+{
+    return GetCurrentProcessId();
+}
+
 } // namespace detail
 
 } // namespace platform

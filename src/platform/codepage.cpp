@@ -1,6 +1,7 @@
 #include "platform/codepage.h"
 
 #include "platform/codepage_system.h"
+#include "platform/text.h"
 
 #include <string>
 
@@ -48,145 +49,95 @@ std::string sanitizeUtf8(std::string_view in)
 
 } // namespace detail
 
+namespace {
+
+// Language driver byte -> code page, as dBase, FoxPro and Visual FoxPro write it; bytes not listed
+// stand for no code page.
+struct LanguageDriver
+{
+    std::uint8_t id;
+    int codePage;
+    const char* description;
+};
+
+constexpr LanguageDriver LanguageDrivers[] = {
+    {0x01, 437, "US MS-DOS"},
+    {0x02, 850, "International MS-DOS"},
+    {0x03, 1252, "Windows ANSI"},
+    {0x04, 10000, "Standard Macintosh"},
+    {0x08, 865, "Danish OEM"},
+    {0x09, 437, "Dutch OEM"},
+    {0x0A, 850, "Dutch OEM (2nd)"},
+    {0x0B, 437, "Finnish OEM"},
+    {0x0C, 850, "Finnish OEM (2nd)"},
+    {0x0D, 437, "French OEM"},
+    {0x0E, 850, "French OEM (2nd)"},
+    {0x0F, 437, "German OEM"},
+    {0x10, 850, "German OEM (2nd)"},
+    {0x11, 437, "Italian OEM"},
+    {0x12, 850, "Italian OEM (2nd)"},
+    {0x13, 932, "Japanese Shift-JIS"},
+    {0x14, 850, "Spanish OEM (2nd)"},
+    {0x15, 437, "Swedish OEM"},
+    {0x16, 850, "Swedish OEM (2nd)"},
+    {0x17, 865, "Norwegian OEM"},
+    {0x18, 437, "Spanish OEM"},
+    {0x19, 437, "English OEM (GB)"},
+    {0x1A, 850, "English OEM (GB) (2nd)"},
+    {0x1B, 437, "English OEM (US)"},
+    {0x1C, 863, "French OEM (Canada)"},
+    {0x1D, 850, "French OEM (Canada) (2nd)"},
+    {0x1F, 852, "Czech OEM"},
+    {0x22, 852, "Hungarian OEM"},
+    {0x23, 852, "Polish OEM"},
+    {0x24, 860, "Portuguese OEM"},
+    {0x25, 850, "Portuguese/Brazil OEM (2nd)"},
+    {0x26, 866, "Russian OEM"},
+    {0x37, 850, "English OEM (US) (2nd)"},
+    {0x40, 852, "Romanian OEM"},
+    {0x4D, 936, "Chinese GBK (PRC)"},
+    {0x4E, 949, "Korean"},
+    {0x4F, 950, "Chinese Big5 (Taiwan)"},
+    {0x50, 874, "Thai"},
+    {0x57, 1252, "\"ANSI\" / current ANSI"},
+    {0x58, 1252, "Western European ANSI"},
+    {0x59, 1252, "Spanish ANSI"},
+    {0x64, 852, "Eastern European MS-DOS"},
+    {0x65, 866, "Russian MS-DOS"},
+    {0x66, 865, "Nordic MS-DOS"},
+    {0x67, 861, "Icelandic MS-DOS"},
+    {0x6A, 737, "Greek MS-DOS (437G)"},
+    {0x6B, 857, "Turkish MS-DOS"},
+    {0x6C, 863, "French-Canadian MS-DOS"},
+    {0x78, 950, "Traditional Chinese Windows"},
+    {0x79, 949, "Korean Windows"},
+    {0x7A, 936, "Simplified Chinese Windows"},
+    {0x7B, 932, "Japanese Windows"},
+    {0x7C, 874, "Thai Windows"},
+    {0x7D, 1255, "Hebrew Windows"},
+    {0x7E, 1256, "Arabic Windows"},
+    {0x86, 737, "Greek OEM"},
+    {0x87, 852, "Slovenian OEM"},
+    {0x88, 857, "Turkish OEM"},
+    {0x96, 10007, "Russian Macintosh"},
+    {0x97, 10029, "Macintosh Eastern Europe"},
+    {0x98, 10006, "Greek Macintosh"},
+    {0xC8, 1250, "Eastern European Windows"},
+    {0xC9, 1251, "Russian Windows"},
+    {0xCA, 1254, "Turkish Windows"},
+    {0xCB, 1253, "Greek Windows"},
+    {0xCC, 1257, "Baltic Windows"},
+};
+
+} // namespace
+
 int codePageForLanguageDriver(std::uint8_t id)
 {
-    // Language driver byte -> code page, as dBase, FoxPro and Visual FoxPro write it.
-    switch (id) {
-    case 0x01:
-        return 437;
-    case 0x02:
-        return 850;
-    case 0x03:
-        return 1252;
-    case 0x04:
-        return 10000;
-    case 0x08:
-        return 865;
-    case 0x09:
-        return 437;
-    case 0x0A:
-        return 850;
-    case 0x0B:
-        return 437;
-    case 0x0C:
-        return 850;
-    case 0x0D:
-        return 437;
-    case 0x0E:
-        return 850;
-    case 0x0F:
-        return 437;
-    case 0x10:
-        return 850;
-    case 0x11:
-        return 437;
-    case 0x12:
-        return 850;
-    case 0x13:
-        return 932;
-    case 0x14:
-        return 850;
-    case 0x15:
-        return 437;
-    case 0x16:
-        return 850;
-    case 0x17:
-        return 865;
-    case 0x18:
-        return 437;
-    case 0x19:
-        return 437;
-    case 0x1A:
-        return 850;
-    case 0x1B:
-        return 437;
-    case 0x1C:
-        return 863;
-    case 0x1D:
-        return 850;
-    case 0x1F:
-        return 852;
-    case 0x22:
-        return 852;
-    case 0x23:
-        return 852;
-    case 0x24:
-        return 860;
-    case 0x25:
-        return 850;
-    case 0x26:
-        return 866;
-    case 0x37:
-        return 850;
-    case 0x40:
-        return 852;
-    case 0x4D:
-        return 936;
-    case 0x4E:
-        return 949;
-    case 0x4F:
-        return 950;
-    case 0x50:
-        return 874;
-    case 0x57:
-        return 1252;
-    case 0x58:
-        return 1252;
-    case 0x59:
-        return 1252;
-    case 0x64:
-        return 852;
-    case 0x65:
-        return 866;
-    case 0x66:
-        return 865;
-    case 0x67:
-        return 861;
-    case 0x6A:
-        return 737;
-    case 0x6B:
-        return 857;
-    case 0x6C:
-        return 863;
-    case 0x78:
-        return 950;
-    case 0x79:
-        return 949;
-    case 0x7A:
-        return 936;
-    case 0x7B:
-        return 932;
-    case 0x7C:
-        return 874;
-    case 0x7D:
-        return 1255;
-    case 0x7E:
-        return 1256;
-    case 0x86:
-        return 737;
-    case 0x87:
-        return 852;
-    case 0x88:
-        return 857;
-    case 0x96:
-        return 10007;
-    case 0x97:
-        return 10029;
-    case 0x98:
-        return 10006;
-    case 0xC8:
-        return 1250;
-    case 0xC9:
-        return 1251;
-    case 0xCA:
-        return 1254;
-    case 0xCB:
-        return 1253;
-    case 0xCC:
-        return 1257;
-    default:
-        return 0;
+    for (const LanguageDriver& driver : LanguageDrivers) {
+        if (driver.id == id)
+            return driver.codePage;
     }
+    return 0;
 }
 
 int codePageForDriverName(std::string_view name)
@@ -195,7 +146,7 @@ int codePageForDriverName(std::string_view name)
     for (char c : name) {
         if (c == '\0')
             break;
-        upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        upper += asciiUpper(c);
     }
     while (!upper.empty() && upper.back() == ' ')
         upper.pop_back();

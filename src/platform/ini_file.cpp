@@ -1,21 +1,15 @@
 #include "platform/ini_file.h"
 
 #include "platform/atomic_file.h"
+#include "platform/ini_file_system.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "platform/user_error.h"
 
 #include <optional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace platform {
 
@@ -23,9 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view unableToWrite = "Unable to write to ";
-constexpr std::string_view defaultLineEnding = "\r\n";
-constexpr std::string_view utf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view UnableToWrite = "Unable to write to ";
+constexpr std::string_view DefaultLineEnding = "\r\n";
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
 // ---------------------------------------------------------------------------------------------
 // The text
@@ -67,30 +61,13 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-bool equalsAsciiNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 // The text of a line as the profile rules see it (a UTF-8 byte-order mark at the file's start is no
 // part of the first line's text).
 std::string_view meaningfulText(const std::vector<Line>& lines, std::size_t index)
 {
     std::string_view text = lines[index].text;
-    if (index == 0 && text.starts_with(utf8Bom))
-        text.remove_prefix(utf8Bom.size());
+    if (index == 0 && text.starts_with(Utf8Bom))
+        text.remove_prefix(Utf8Bom.size());
     return trimmed(text);
 }
 
@@ -161,115 +138,19 @@ void insertAfter(std::vector<Line>& lines, std::size_t index, std::string text, 
 
 UserError writeFailure(const fs::path& file)
 {
-    return UserError(std::string(unableToWrite) + pathText(file));
+    return UserError(std::string(UnableToWrite) + pathText(file));
 }
-
-#ifdef _WIN32
-
-class Handle
-{
-public:
-    explicit Handle(HANDLE handle)
-        : m_handle(handle)
-    {
-    }
-    ~Handle() { close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return m_handle; }
-    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    bool close()
-    {
-        if (!valid())
-            return true;
-        const bool closed = CloseHandle(m_handle) != 0;
-        m_handle = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 // The file's bytes, or nothing when it does not exist. Throws for any other failure.
 std::optional<std::string> readExisting(const fs::path& file)
 {
-    Handle handle(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle.valid()) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return std::nullopt;
+    detail::IniFileBytes bytes = detail::readIniFileBytes(file);
+    if (!bytes.readable)
         throw writeFailure(file);
-    }
-    std::string content;
-    char buffer[4096];
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(handle.get(), buffer, sizeof buffer, &got, nullptr))
-            throw writeFailure(file);
-        if (got == 0)
-            break;
-        content.append(buffer, got);
-    }
-    return content;
+    if (!bytes.exists)
+        return std::nullopt;
+    return std::move(bytes.content);
 }
-
-#else
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Descriptor() { close(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-    bool close()
-    {
-        if (m_fd < 0)
-            return true;
-        const bool closed = ::close(m_fd) == 0;
-        m_fd = -1;
-        return closed;
-    }
-
-private:
-    int m_fd;
-};
-
-std::optional<std::string> readExisting(const fs::path& file)
-{
-    // Non-blocking, so that a FIFO in the file's place cannot hang the program; it fails below.
-    Descriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return std::nullopt;
-        throw writeFailure(file);
-    }
-    using FileStatus = struct stat;
-    FileStatus info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        throw writeFailure(file);
-    std::string content;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throw writeFailure(file);
-        if (got == 0)
-            break;
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
-    return content;
-}
-
-#endif
 
 } // namespace
 
@@ -284,7 +165,7 @@ std::string withProfileString(
 
     std::vector<Line> lines = splitLines(content);
     const std::string lineEnding
-        = !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : std::string(defaultLineEnding);
+        = !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : std::string(DefaultLineEnding);
     const std::string keyLine = std::string(key) + "=" + std::string(value);
 
     std::optional<std::size_t> header;

@@ -3,6 +3,7 @@
 
 #include "platform/paths.h"
 #include "platform/paths_system.h"
+#include "platform/text.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -12,22 +13,6 @@ namespace platform {
 namespace fs = std::filesystem;
 
 namespace {
-
-char asciiLowerChar(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameNameIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLowerChar(a[i]) != asciiLowerChar(b[i]))
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -58,8 +43,8 @@ fs::path mapDirectory(std::string_view directoryText)
         && ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
     if (!hasDrive)
         return fs::path(text);
-    char upper = (text[0] >= 'a') ? static_cast<char>(text[0] - 'a' + 'A') : text[0];
-    char lower = asciiLowerChar(text[0]);
+    char upper = asciiUpper(text[0]);
+    char lower = asciiLower(text[0]);
     std::string rest = text.substr(2);
     fs::path root;
     std::string variable = std::string("EDUCA_DRIVE_") + upper;
@@ -89,7 +74,7 @@ std::optional<fs::path> findFileNoCase(const fs::path& directory, std::string_vi
     std::optional<fs::path> found;
     for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
-        if (sameNameIgnoringAsciiCase(name, fileName)) {
+        if (equalsAsciiNoCase(name, fileName)) {
             // Several spellings: take the first in name order so the choice does not depend on the directory's order.
             if (!found || it->path() < *found)
                 found = it->path();

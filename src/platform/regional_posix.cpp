@@ -36,6 +36,7 @@
 
 #include "platform/posix_locale_map.h"
 #include "platform/regional_system.h"
+#include "platform/text.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -131,10 +132,7 @@ public:
 private:
     static bool isUtf8(const std::string& codeset)
     {
-        std::string lower;
-        for (char c : codeset)
-            lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        return lower == "utf-8" || lower == "utf8";
+        return equalsAsciiNoCase(codeset, "utf-8") || equalsAsciiNoCase(codeset, "utf8");
     }
 
     iconv_t m_iconv = nullptr;

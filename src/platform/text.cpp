@@ -1,14 +1,8 @@
 #include "platform/text.h"
 
-#include <string>
+#include "platform/text_system.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <clocale>
-#include <cwctype>
-#include <locale.h>
-#endif
+#include <string>
 
 namespace platform {
 
@@ -41,20 +35,8 @@ char32_t upper(char32_t c)
     if (c >= 0x110000)
         return c;
     if (c < 0x80)
-        return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
-#ifdef _WIN32
-    if (c > 0xFFFF)
-        return c;
-    wchar_t w[2] = {static_cast<wchar_t>(c), 0};
-    CharUpperBuffW(w, 1);
-    return static_cast<char32_t>(w[0]);
-#else
-    // Unicode case mapping of the C.UTF-8 locale, which every glibc system has.
-    static locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    if (!utf8)
-        return c;
-    return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), utf8));
-#endif
+        return static_cast<char32_t>(asciiUpper(static_cast<char>(c)));
+    return detail::upperCase(c);
 }
 
 } // namespace
@@ -70,14 +52,41 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b)
     return i == a.size() && j == b.size();
 }
 
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+char asciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 std::string asciiLower(std::string_view text)
 {
     std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (char& c : out)
+        c = asciiLower(c);
     return out;
+}
+
+std::string asciiUpper(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = asciiUpper(c);
+    return out;
+}
+
+bool equalsAsciiNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
 }
 
 } // namespace platform

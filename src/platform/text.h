@@ -9,7 +9,13 @@ namespace platform {
 // compares them ("ñ" equals "Ñ", "é" equals "É"). Invalid UTF-8 bytes compare as themselves.
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
-// ASCII-only lower case (A to Z become a to z, nothing else changes).
+// ASCII-only case: A to Z become a to z (or the other way), nothing else changes.
+char asciiLower(char c);
+char asciiUpper(char c);
 std::string asciiLower(std::string_view text);
+std::string asciiUpper(std::string_view text);
+
+// Whether two texts are equal with A to Z taken as a to z.
+bool equalsAsciiNoCase(std::string_view a, std::string_view b);
 
 } // namespace platform

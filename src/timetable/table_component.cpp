@@ -130,7 +130,7 @@ TextPiece Field::text(std::string& scratch) const
         return {scratch};
     }
     if (const auto* flag = std::get_if<bool>(&view))
-        return {*flag ? std::string_view("Verdadero") : std::string_view("Falso")};
+        return {flagText(*flag)};
     // Decimals, dates and times.
     scratch = valueText(dbase::toValue(view), m_kind, platform::regionalSettings());
     return {scratch};

@@ -1,5 +1,7 @@
 #include "timetable/value_text.h"
 
+#include "platform/text.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -66,14 +68,9 @@ std::string_view settingOr(const std::optional<std::string>& setting, std::strin
     return setting && !setting->empty() ? std::string_view(*setting) : fallback;
 }
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool isAsciiLetter(char c)
 {
-    const char lower = asciiLower(c);
+    const char lower = platform::asciiLower(c);
     return lower >= 'a' && lower <= 'z';
 }
 
@@ -287,9 +284,9 @@ std::string formatDate(const dbase::Date& date, const platform::RegionalSettings
             ++i;
             continue;
         }
-        const char letter = asciiLower(c);
+        const char letter = platform::asciiLower(c);
         std::size_t end = i + 1;
-        while (end < picture.size() && asciiLower(picture[end]) == letter)
+        while (end < picture.size() && platform::asciiLower(picture[end]) == letter)
             ++end;
         const std::size_t run = end - i;
         switch (letter) {
@@ -367,6 +364,17 @@ std::string formatDateTime(const dbase::DateTime& value, const platform::Regiona
     return text;
 }
 
+std::string formatLocalTime(const platform::LocalTime& moment, const platform::RegionalSettings& settings)
+{
+    return formatDate({moment.year, moment.month, moment.day}, settings) + " "
+        + formatTime({moment.hour, moment.minute, moment.second, 0}, settings);
+}
+
+std::string_view flagText(bool flag)
+{
+    return flag ? "Verdadero" : "Falso";
+}
+
 // Each kind has its own alternative in dbase::Value, so the value alone decides the text; character,
 // memo and blob values are all passed on unchanged.
 std::string valueText(const dbase::Value& value, dbase::FieldKind /*kind*/, const platform::RegionalSettings& settings)
@@ -377,7 +385,7 @@ std::string valueText(const dbase::Value& value, dbase::FieldKind /*kind*/, cons
                           [&](double number) { return formatFloat(number, decimalSeparator(settings)); },
                           [](std::int32_t number) { return std::to_string(number); },
                           [&](dbase::Decimal number) { return formatDecimal(number, decimalSeparator(settings)); },
-                          [](bool flag) { return std::string(flag ? "Verdadero" : "Falso"); },
+                          [](bool flag) { return std::string(flagText(flag)); },
                           [&](const dbase::Date& date) { return formatDate(date, settings); },
                           [&](const dbase::TimeOfDay& time) { return formatTime(time, settings); },
                           [&](const dbase::DateTime& dateTime) { return formatDateTime(dateTime, settings); },
@@ -408,7 +416,7 @@ std::optional<std::int32_t> parseIntegerText(std::string_view text)
             return std::nullopt;
         std::uint32_t pattern = 0;
         for (char c : *hexDigits) {
-            const char lower = asciiLower(c);
+            const char lower = platform::asciiLower(c);
             std::uint32_t digit = 0;
             if (c >= '0' && c <= '9')
                 digit = static_cast<std::uint32_t>(c - '0');

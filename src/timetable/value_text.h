@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dbase/value.h"
+#include "platform/local_time.h"
 #include "platform/regional.h"
 
 #include <cstdint>
@@ -38,6 +39,12 @@ std::string formatTime(const dbase::TimeOfDay& time, const platform::RegionalSet
 
 // The date; then, unless the time is exactly midnight (milliseconds not counted), a blank and the time.
 std::string formatDateTime(const dbase::DateTime& value, const platform::RegionalSettings& settings);
+
+// A moment of the local clock as its date, a space and its time, midnight included.
+std::string formatLocalTime(const platform::LocalTime& moment, const platform::RegionalSettings& settings);
+
+// The text of a logical value: "Verdadero" or "Falso".
+std::string_view flagText(bool flag);
 
 // The text of a value of the given kind; blank gives the empty text. Never fails.
 std::string valueText(const dbase::Value& value, dbase::FieldKind kind, const platform::RegionalSettings& settings);

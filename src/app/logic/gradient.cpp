@@ -8,7 +8,7 @@ namespace app::logic {
 
 namespace {
 
-constexpr int maxBands = 256;
+constexpr int MaxBands = 256;
 
 std::uint8_t channel(int bottom, int top, int band, int lastBand)
 {
@@ -25,7 +25,7 @@ std::vector<Rgb> blendFromBottom(int height, Rgb bottom, Rgb top)
     if (height <= 0)
         return rows;
     rows.reserve(static_cast<std::size_t>(height));
-    const int bands = std::min(height, maxBands);
+    const int bands = std::min(height, MaxBands);
     const auto bandEdge = [&](int k) { return static_cast<int>(mulDivRounded(k, height, bands)); };
     for (int band = 0; band < bands; ++band) {
         const Rgb colour {channel(bottom.red, top.red, band, bands - 1),

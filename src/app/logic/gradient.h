@@ -16,8 +16,8 @@ struct GradientColours
 };
 
 // The top panel (Draw3D3) and the bottom panel (Draw3D1) of the main window.
-inline constexpr GradientColours topPanelColours {{255, 238, 221}, {255, 255, 255}, {249, 211, 125}};
-inline constexpr GradientColours bottomPanelColours {{204, 216, 230}, {207, 242, 254}, {194, 205, 254}};
+inline constexpr GradientColours TopPanelColours {{255, 238, 221}, {255, 255, 255}, {249, 211, 125}};
+inline constexpr GradientColours BottomPanelColours {{204, 216, 230}, {207, 242, 254}, {194, 205, 254}};
 
 // The colour of every row (top to bottom) of a gradient panel of the given height, before its edge is
 // drawn. The panel splits at height / 2 (rounded down): the upper part blends from the middle colour

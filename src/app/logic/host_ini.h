@@ -6,9 +6,9 @@
 namespace app::logic {
 
 // The host program's ini file, in the program directory, and where the outcome goes in it.
-inline constexpr std::string_view hostIniFileName = "Morvanta.ini";
-inline constexpr std::string_view hostIniSection = "Transformadores";
-inline constexpr std::string_view hostIniKey = "Transformado";
+inline constexpr std::string_view HostIniFileName = "Morvanta.ini";
+inline constexpr std::string_view HostIniSection = "Transformadores";
+inline constexpr std::string_view HostIniKey = "Transformado";
 
 // The host ini file's path: the program directory (UTF-8 text ending with its separator, as
 // platform::programDirectory() gives it) and the file name.

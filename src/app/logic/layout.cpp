@@ -2,6 +2,7 @@
 
 #include "app/logic/texts.h"
 #include "app/logic/window_geometry.h"
+#include "platform/text.h"
 
 #include <algorithm>
 
@@ -17,8 +18,8 @@ constexpr int WindowHelpContext = 1;
 const std::array<ElementLayout, 8> MainWindowLayout = {{
     // element            name         kind                        parent            rect                  text                  font          picture        colours              help               tab default wrap
     {Element::MForm,     "MForm",     ElementKind::Window,        Element::MForm,   {0, 0, 620, 266},     texts::WindowCaption, &WindowFont,  Picture::None, nullptr,             WindowHelpContext, 0,  false, false},
-    {Element::Draw3D1,   "Draw3D1",   ElementKind::GradientPanel, Element::MForm,   {0, 168, 633, 97},    nullptr,              nullptr,      Picture::None, &bottomPanelColours, WindowHelpContext, 0,  false, false},
-    {Element::Draw3D3,   "Draw3D3",   ElementKind::GradientPanel, Element::MForm,   {18, 0, 601, 169},    nullptr,              nullptr,      Picture::None, &topPanelColours,    WindowHelpContext, 0,  false, false},
+    {Element::Draw3D1,   "Draw3D1",   ElementKind::GradientPanel, Element::MForm,   {0, 168, 633, 97},    nullptr,              nullptr,      Picture::None, &BottomPanelColours, WindowHelpContext, 0,  false, false},
+    {Element::Draw3D3,   "Draw3D3",   ElementKind::GradientPanel, Element::MForm,   {18, 0, 601, 169},    nullptr,              nullptr,      Picture::None, &TopPanelColours,    WindowHelpContext, 0,  false, false},
     {Element::Label4,    "Label4",    ElementKind::Label,         Element::Draw3D3, {67, 24, 473, 33},    texts::Heading,       &HeadingFont, Picture::None, nullptr,             0,                 0,  false, true},
     {Element::BImportar, "BImportar", ElementKind::PictureButton, Element::Draw3D3, {240, 120, 89, 25},   texts::ExportCaption, nullptr,      Picture::Tick, nullptr,             WindowHelpContext, 3,  true,  false},
     {Element::Label1,    "Label1",    ElementKind::Label,         Element::Draw3D1, {8, 72, 0, 0},        texts::VersionLine,   &VersionFont, Picture::None, nullptr,             0,                 0,  false, false},
@@ -89,10 +90,8 @@ std::optional<char> accessKey(std::string_view caption)
             ++i; // "&&" is a plain "&"
             continue;
         }
-        if (letter >= 'a' && letter <= 'z')
-            return static_cast<char>(letter - 'a' + 'A');
-        if ((letter >= 'A' && letter <= 'Z') || (letter >= '0' && letter <= '9'))
-            return letter;
+        if ((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z') || (letter >= '0' && letter <= '9'))
+            return platform::asciiUpper(letter);
         return std::nullopt;
     }
     return std::nullopt;

@@ -6,17 +6,17 @@ namespace app::logic {
 
 namespace {
 
-constexpr int averageWidthSampleLength = 52;
-constexpr std::string_view dividerLine = "---------------------------\r\n";
-constexpr std::string_view lineBreak = "\r\n";
-constexpr std::string_view buttonCaptionGap = "   ";
-constexpr int buttonCaptionPadding = 8;
+constexpr int AverageWidthSampleLength = 52;
+constexpr std::string_view DividerLine = "---------------------------\r\n";
+constexpr std::string_view LineBreak = "\r\n";
+constexpr std::string_view ButtonCaptionGap = "   ";
+constexpr int ButtonCaptionPadding = 8;
 
 } // namespace
 
 int averageCharWidth(int sampleWidth)
 {
-    return sampleWidth / averageWidthSampleLength;
+    return sampleWidth / AverageWidthSampleLength;
 }
 
 int messageWrapWidth(int screenWidth)
@@ -32,7 +32,7 @@ MessageBoxLayout layoutMessageBox(const MessageBoxMetrics& metrics)
     const int verticalSpacing = static_cast<int>(mulDivRounded(metrics.charHeight, 10, 8));
     const int buttonHeight = static_cast<int>(mulDivRounded(metrics.charHeight, 14, 8));
     const int buttonWidth = std::max(static_cast<int>(mulDivRounded(metrics.averageCharWidth, 50, 4)),
-        metrics.buttonCaptionWidth + buttonCaptionPadding);
+        metrics.buttonCaptionWidth + ButtonCaptionPadding);
 
     MessageBoxLayout layout;
     layout.client.width = std::max(metrics.text.width, buttonWidth) + 2 * horizontalMargin;
@@ -49,21 +49,21 @@ std::string messageBoxClipboardText(
     std::string buttons;
     for (const std::string& buttonCaption : buttonCaptions) {
         buttons += buttonCaption;
-        buttons += buttonCaptionGap;
+        buttons += ButtonCaptionGap;
     }
     std::erase(buttons, '&');
 
     std::string text;
-    text += dividerLine;
+    text += DividerLine;
     text += caption;
-    text += lineBreak;
-    text += dividerLine;
+    text += LineBreak;
+    text += DividerLine;
     text += message;
-    text += lineBreak;
-    text += dividerLine;
+    text += LineBreak;
+    text += DividerLine;
     text += buttons;
-    text += lineBreak;
-    text += dividerLine;
+    text += LineBreak;
+    text += DividerLine;
     return text;
 }
 

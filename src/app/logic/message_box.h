@@ -10,9 +10,9 @@ namespace app::logic {
 
 // The 52 letters whose one-line width, divided by 52 and rounded down, is a font's average
 // character width.
-inline constexpr std::string_view averageWidthSample = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+inline constexpr std::string_view AverageWidthSample = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
-// A font's average character width from the width of averageWidthSample in one line.
+// A font's average character width from the width of AverageWidthSample in one line.
 int averageCharWidth(int sampleWidth);
 
 // How wide the message text may wrap: half the screen width, rounded down.

@@ -42,7 +42,7 @@ using Rows = std::array<std::string_view, PictureSize>;
 
 // One letter per pixel: '.' olive (transparent), 'k' black, 'm' maroon, 'G' green, 'y' yellow,
 // 'a' aqua, 'w' white.
-constexpr Rows doorRows = {
+constexpr Rows DoorRows = {
     ".....kkkkkkkkkk...", //
     ".....kGGGGwGGGk...", //
     ".....kGGGGwwGGk...", //
@@ -63,7 +63,7 @@ constexpr Rows doorRows = {
     ".....kkkkkkkkkk...", //
 };
 
-constexpr Rows tickRows = {
+constexpr Rows TickRows = {
     "..................", //
     "..................", //
     "..................", //
@@ -167,9 +167,9 @@ IndexedBitmap buttonPicture(Picture picture)
 {
     switch (picture) {
     case Picture::Door:
-        return pictureFromRows(doorRows);
+        return pictureFromRows(DoorRows);
     case Picture::Tick:
-        return pictureFromRows(tickRows);
+        return pictureFromRows(TickRows);
     case Picture::None:
         break;
     }

@@ -10,8 +10,8 @@ namespace app::logic {
 
 namespace {
 
-constexpr std::string_view exportCommandWord = "importar";
-constexpr int maxSignificantDigits = 8;
+constexpr std::string_view ExportCommandWord = "importar";
+constexpr int MaxSignificantDigits = 8;
 
 int hexDigitValue(char c)
 {
@@ -37,7 +37,7 @@ std::optional<std::uint32_t> parseHostHandle(std::string_view digits)
         if (digit < 0)
             return std::nullopt;
         if (significant > 0 || digit != 0) {
-            if (++significant > maxSignificantDigits)
+            if (++significant > MaxSignificantDigits)
                 return std::nullopt;
         }
         value = (value << 4) | static_cast<std::uint32_t>(digit);
@@ -66,7 +66,7 @@ StartRequest makeStartRequest(const std::vector<std::string>& arguments)
 
     request.mode = RunMode::Host;
     request.commandWord = arguments[0];
-    request.startsExport = platform::asciiLower(arguments[0]) == exportCommandWord;
+    request.startsExport = platform::asciiLower(arguments[0]) == ExportCommandWord;
     request.hostHandle = parseHostHandle(arguments[1]);
     if (!request.hostHandle)
         request.handleFailure = handleFailureText(arguments[1]);

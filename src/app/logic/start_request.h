@@ -1,5 +1,7 @@
 #pragma once
 
+#include "export/export_run.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -8,8 +10,7 @@
 
 namespace app::logic {
 
-// The argument count that means host mode: the command word and the host window handle.
-inline constexpr int HostArgumentCount = 2;
+using exporter::HostArgumentCount;
 
 enum class RunMode
 {

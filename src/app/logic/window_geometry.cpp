@@ -18,7 +18,7 @@ int scaleToDisplay(int value, int measuredTextHeight)
 {
     if (measuredTextHeight <= 0)
         return value;
-    return static_cast<int>(mulDivRounded(value, measuredTextHeight, designTextHeight));
+    return static_cast<int>(mulDivRounded(value, measuredTextHeight, DesignTextHeight));
 }
 
 Position centredPosition(int areaWidth, int areaHeight, int windowWidth, int windowHeight)

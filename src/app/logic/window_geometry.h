@@ -6,7 +6,7 @@ namespace app::logic {
 
 // The window text height, in pixels, for which every position and size of the window is designed
 // (the window font at 96 pixels per inch).
-inline constexpr int designTextHeight = 13;
+inline constexpr int DesignTextHeight = 13;
 
 // A designed position or size for a display whose window text height is measuredTextHeight:
 // value * measuredTextHeight / 13, rounded to the nearest pixel with halves away from zero.

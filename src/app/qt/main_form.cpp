@@ -20,10 +20,10 @@ namespace app::qt {
 
 namespace {
 
-constexpr const char* helpContextProperty = "helpContext";
+constexpr const char* HelpContextProperty = "helpContext";
 // An embedded window gets no keys until the host hands it the focus; give it once the window
 // system has shown it.
-constexpr int embeddedFocusDelayMs = 300;
+constexpr int EmbeddedFocusDelayMs = 300;
 
 QString qText(const char* text)
 {
@@ -64,7 +64,7 @@ TMForm::TMForm(logic::StartRequest request, QWidget* parent)
     windowPalette.setColor(QPalette::Window, windowPalette.color(QPalette::Button));
     setPalette(windowPalette);
     setAutoFillBackground(true);
-    setProperty(helpContextProperty, window.helpContext);
+    setProperty(HelpContextProperty, window.helpContext);
 
     buildLayout();
 
@@ -148,7 +148,7 @@ QWidget* TMForm::createElement(const logic::ElementLayout& layout, QWidget* pare
     widget->setObjectName(QString::fromUtf8(layout.name.data(), qsizetype(layout.name.size())));
     widget->setFocusPolicy(layout.tabPosition > 0 ? Qt::StrongFocus : Qt::NoFocus);
     if (layout.helpContext != 0)
-        widget->setProperty(helpContextProperty, layout.helpContext);
+        widget->setProperty(HelpContextProperty, layout.helpContext);
     return widget;
 }
 
@@ -262,7 +262,7 @@ bool TMForm::isInsideHostWindow(std::uint32_t host)
 
 void TMForm::focusInsideHostWindow()
 {
-    QTimer::singleShot(embeddedFocusDelayMs, this, [this] {
+    QTimer::singleShot(EmbeddedFocusDelayMs, this, [this] {
         if (!m_controller.hasClosed())
             focusNativeWindow(winId());
     });

@@ -16,7 +16,7 @@ namespace app::qt {
 
 namespace {
 
-constexpr int textFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs;
+constexpr int TextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs;
 
 QRect toQRect(const logic::Rect& rect)
 {
@@ -45,10 +45,10 @@ PlainMessageBox::PlainMessageBox(const QString& message, QWidget* parent)
 
     logic::MessageBoxMetrics boxMetrics;
     boxMetrics.averageCharWidth = logic::averageCharWidth(metrics.horizontalAdvance(
-        QString::fromLatin1(logic::averageWidthSample.data(), qsizetype(logic::averageWidthSample.size()))));
+        QString::fromLatin1(logic::AverageWidthSample.data(), qsizetype(logic::AverageWidthSample.size()))));
     boxMetrics.charHeight = metrics.height();
     const QRect textBounds
-        = metrics.boundingRect(QRect(0, 0, logic::messageWrapWidth(screen.width()), 1 << 20), textFlags, m_message);
+        = metrics.boundingRect(QRect(0, 0, logic::messageWrapWidth(screen.width()), 1 << 20), TextFlags, m_message);
     boxMetrics.text = {textBounds.width(), textBounds.height()};
     const QString caption = QString::fromUtf8(logic::texts::MessageBoxButton);
     boxMetrics.buttonCaptionWidth = metrics.horizontalAdvance(caption);
@@ -79,7 +79,7 @@ void PlainMessageBox::paintEvent(QPaintEvent* event)
     QDialog::paintEvent(event);
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(toQRect(m_layout.text), textFlags, m_message);
+    painter.drawText(toQRect(m_layout.text), TextFlags, m_message);
 }
 
 void PlainMessageBox::keyPressEvent(QKeyEvent* event)

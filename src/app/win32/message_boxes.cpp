@@ -108,7 +108,7 @@ PlainMessageBox::PlainMessageBox(const std::string& message)
     TEXTMETRICW font {};
     GetTextMetricsW(screen, &font);
     SIZE sample {};
-    const std::wstring letters = platform::widen(logic::averageWidthSample);
+    const std::wstring letters = platform::widen(logic::AverageWidthSample);
     GetTextExtentPoint32W(screen, letters.c_str(), int(letters.size()), &sample);
     RECT text {0, 0, logic::messageWrapWidth(GetSystemMetrics(SM_CXSCREEN)), 0};
     DrawTextW(screen, m_text.c_str(), int(m_text.size()), &text, TextFlags | DT_CALCRECT);

@@ -487,7 +487,7 @@ TEST_F(TableBytes, readsTablesLargerThanOneReadBlock)
 TEST_F(TableBytes, readBlockEdgesGiveEveryRowOnce)
 {
     constexpr unsigned RecordLength = 1000;
-    constexpr std::uint64_t PerBlock = detail::kReadBlockBytes / RecordLength;
+    constexpr std::uint64_t PerBlock = detail::ReadBlockBytes / RecordLength;
     struct EdgeCase
     {
         const char* name;
@@ -540,7 +540,7 @@ TEST_F(TableBytes, readBlockEdgesGiveEveryRowOnce)
 TEST_F(TableBytes, missingMemoFileFailsAtOpen)
 {
     m_dir.write("PROF.DBF", smallTable());
-    expectError(openError("PROF.DBF"), MemoNotFound, messages::memoNotFound, pathOf("PROF.DBT"));
+    expectError(openError("PROF.DBF"), MemoNotFound, messages::MemoNotFound, pathOf("PROF.DBT"));
 }
 
 TEST_F(TableBytes, tableWithoutMemoColumnsNeedsNoMemoFile)
@@ -712,7 +712,7 @@ TEST_F(TableBytes, brokenMemoGivesCorruptMemo)
             table->value(2);
             ADD_FAILURE() << "no error";
         } catch (const Error& error) {
-            expectError(error, CorruptMemo, messages::corruptMemo, pathOf("PROF.DBT"));
+            expectError(error, CorruptMemo, messages::CorruptMemo, pathOf("PROF.DBT"));
         }
     }
 }
@@ -732,7 +732,7 @@ TEST_F(TableBytes, emptyMemoFileFailsAtOpen)
 {
     m_dir.write("PROF.DBF", smallTable());
     m_dir.write("PROF.DBT", "");
-    expectError(openError("PROF.DBF"), CorruptMemo, messages::corruptMemo, pathOf("PROF.DBT"));
+    expectError(openError("PROF.DBF"), CorruptMemo, messages::CorruptMemo, pathOf("PROF.DBT"));
 }
 
 // ---- failures at open
@@ -744,14 +744,14 @@ TEST_F(TableBytes, missingDirectory)
         Table::open(missing, "PROF.DBF", OpenMode::ReadOnly);
         ADD_FAILURE() << "no error";
     } catch (const Error& error) {
-        expectError(error, DirectoryNotFound, messages::directoryNotFound, missing.string());
+        expectError(error, DirectoryNotFound, messages::DirectoryNotFound, missing.string());
     }
 }
 
 TEST_F(TableBytes, missingTable)
 {
-    expectError(openError("PROF.DBF"), TableNotFound, messages::tableNotFound, pathOf("PROF.DBF"));
-    expectError(openError("PROF"), TableNotFound, messages::tableNotFound, pathOf("PROF.DBF"));
+    expectError(openError("PROF.DBF"), TableNotFound, messages::TableNotFound, pathOf("PROF.DBF"));
+    expectError(openError("PROF"), TableNotFound, messages::TableNotFound, pathOf("PROF.DBF"));
 }
 
 TEST_F(TableBytes, filesThatAreNoTable)
@@ -762,7 +762,7 @@ TEST_F(TableBytes, filesThatAreNoTable)
     std::filesystem::create_directory(m_dir / "CARPETA.DBF");
     for (const char* name : {"TEXTO.DBF", "VACIO.DBF", "CEROS.DBF", "CARPETA.DBF"}) {
         SCOPED_TRACE(name);
-        expectError(openError(name), NotATable, messages::notATable, pathOf(name));
+        expectError(openError(name), NotATable, messages::NotATable, pathOf(name));
     }
 }
 
@@ -770,21 +770,21 @@ TEST_F(TableBytes, headerContradictingTheFile)
 {
     m_dir.write("CABECERA.DBF",
         DbfBuilder(0x03).column("A", 'C', 3).record("uno").headerByte(8, 0xA0).headerByte(9, 0x0F).build()); // 4000
-    expectError(openError("CABECERA.DBF"), CorruptHeader, messages::corruptHeader, pathOf("CABECERA.DBF"));
+    expectError(openError("CABECERA.DBF"), CorruptHeader, messages::CorruptHeader, pathOf("CABECERA.DBF"));
     m_dir.write("COLUMNAS.DBF", DbfBuilder(0x03).column("A", 'C', 30).recordLength(10).record("uno").build());
-    expectError(openError("COLUMNAS.DBF"), CorruptHeader, messages::corruptColumns, pathOf("COLUMNAS.DBF"));
+    expectError(openError("COLUMNAS.DBF"), CorruptHeader, messages::CorruptColumns, pathOf("COLUMNAS.DBF"));
 }
 
 TEST_F(TableBytes, encryptedTable)
 {
     m_dir.write("CIFRADA.DBF", DbfBuilder(0x03).column("A", 'C', 3).record("uno").headerByte(15, 1).build());
-    expectError(openError("CIFRADA.DBF"), TableEncrypted, messages::tableEncrypted, pathOf("CIFRADA.DBF"));
+    expectError(openError("CIFRADA.DBF"), TableEncrypted, messages::TableEncrypted, pathOf("CIFRADA.DBF"));
 }
 
 TEST_F(TableBytes, errorTextJoinsMessageAndContext)
 {
     const Error error = openError("PROF.DBF");
-    EXPECT_EQ(std::string(error.what()), std::string(messages::tableNotFound) + "\r\n" + pathOf("PROF.DBF"));
+    EXPECT_EQ(std::string(error.what()), std::string(messages::TableNotFound) + "\r\n" + pathOf("PROF.DBF"));
 }
 
 // Whatever the bytes, the engine answers with values or an engine error: no crash, no read outside
@@ -977,7 +977,7 @@ TEST_F(TableBytes, unreadableFileGivesAccessDenied)
                 open("OCULTA.DBF", mode);
                 return 10;
             } catch (const Error& error) {
-                return error.code() == AccessDenied && error.entries().at(0).message == messages::accessDenied
+                return error.code() == AccessDenied && error.entries().at(0).message == messages::AccessDenied
                         && error.entries().at(0).context == pathOf("OCULTA.DBF")
                     ? 0
                     : 11;

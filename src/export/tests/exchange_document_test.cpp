@@ -146,7 +146,7 @@ TEST_F(ExchangeDocumentTest, fechaFollowsTheRegionalSettings)
     settings.hourLeadingZero = 1;
     settings.pmDesignator = "p. m.";
     platform::setRegionalSettings(settings);
-    ExchangeDocument afternoon([] { return dbase::DateTime {{2026, 1, 31}, {14, 30, 0, 0}}; });
+    ExchangeDocument afternoon([] { return platform::LocalTime {2026, 1, 31, 14, 30, 0}; });
     afternoon.start();
     EXPECT_EQ(afternoon.toString(),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><SERVICIO autor=\"MORVANTA\" "

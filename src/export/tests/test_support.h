@@ -113,9 +113,9 @@ inline platform::RegionalSettings spanishSettings()
 }
 
 // 8 December 2025, 9:05:07.
-inline dbase::DateTime fixedMoment()
+inline platform::LocalTime fixedMoment()
 {
-    return {{2025, 12, 8}, {9, 5, 7, 0}};
+    return {2025, 12, 8, 9, 5, 7};
 }
 
 } // namespace exporter::test

@@ -1,6 +1,7 @@
 #include "help/qt/help_window.h"
 
 #include "help/qt/chm_file.h"
+#include "help/qt/help_texts.h"
 #include "help/qt/html_text.h"
 
 #include <QDesktopServices>
@@ -106,7 +107,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     , m_home(new QToolButton)
 {
     setObjectName("helpWindow");
-    setWindowTitle(QStringLiteral("Ayuda"));
+    setWindowTitle(QString::fromUtf8(texts::WindowTitle));
     // Closing the main window ends the program even while the help is open.
     setAttribute(Qt::WA_QuitOnClose, false);
 
@@ -118,13 +119,13 @@ HelpWindow::HelpWindow(QWidget* parent)
     m_contents->header()->setStretchLastSection(false);
 
     m_back->setObjectName("back");
-    m_back->setText(QStringLiteral("Atrás"));
+    m_back->setText(QString::fromUtf8(texts::BackButton));
     m_back->setEnabled(false);
     m_forward->setObjectName("forward");
-    m_forward->setText(QStringLiteral("Adelante"));
+    m_forward->setText(QString::fromUtf8(texts::ForwardButton));
     m_forward->setEnabled(false);
     m_home->setObjectName("home");
-    m_home->setText(QStringLiteral("Inicio"));
+    m_home->setText(QString::fromUtf8(texts::HomeButton));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_back);
@@ -173,7 +174,7 @@ void HelpWindow::setHelpFile(std::shared_ptr<const ChmFile> file)
     if (!m_file)
         return;
     const std::string title = m_file->title();
-    setWindowTitle(title.empty() ? QStringLiteral("Ayuda") : QString::fromStdString(title));
+    setWindowTitle(title.empty() ? QString::fromUtf8(texts::WindowTitle) : QString::fromStdString(title));
     addEntries(nullptr, m_file->contents());
     m_contents->expandAll();
 }

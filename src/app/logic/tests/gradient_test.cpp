@@ -55,18 +55,18 @@ TEST_P(GradientPanel, everyRowMatchesTheBandRule)
 }
 
 INSTANTIATE_TEST_SUITE_P(Panels, GradientPanel,
-    ::testing::Values(Panel {"top", 169, app::logic::topPanelColours},
-        Panel {"bottom", 97, app::logic::bottomPanelColours}, Panel {"tall", 600, app::logic::topPanelColours},
+    ::testing::Values(Panel {"top", 169, app::logic::TopPanelColours},
+        Panel {"bottom", 97, app::logic::BottomPanelColours}, Panel {"tall", 600, app::logic::TopPanelColours},
         Panel {"tallOdd", 1001, {{0, 0, 0}, {255, 128, 7}, {3, 250, 254}}},
         Panel {"tiny", 4, {{0, 0, 0}, {255, 255, 255}, {10, 20, 30}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GradientPanel, handComputedRows)
 {
-    const std::vector<Rgb> top = app::logic::gradientRows(169, app::logic::topPanelColours);
+    const std::vector<Rgb> top = app::logic::gradientRows(169, app::logic::TopPanelColours);
     EXPECT_EQ(top[42], (Rgb {255, 247, 238}));
     EXPECT_EQ(top[161], (Rgb {250, 215, 136})); // 7 * 6 / 84 = 0.5 rounds up
-    const std::vector<Rgb> bottom = app::logic::gradientRows(97, app::logic::bottomPanelColours);
+    const std::vector<Rgb> bottom = app::logic::gradientRows(97, app::logic::BottomPanelColours);
     EXPECT_EQ(bottom[72], (Rgb {201, 224, 254})); // 6.5 and 18.5 round up
 }
 
@@ -77,7 +77,7 @@ TEST(GradientBlend, halvesRoundAwayFromZeroAndOneRowPartsTakeTheBottomColour)
     // One band: no division by n - 1 = 0.
     EXPECT_EQ(app::logic::blendFromBottom(1, {1, 2, 3}, {9, 9, 9}), std::vector<Rgb> {(Rgb {1, 2, 3})});
     EXPECT_EQ(
-        app::logic::gradientRows(1, app::logic::topPanelColours), std::vector<Rgb> {app::logic::topPanelColours.start});
+        app::logic::gradientRows(1, app::logic::TopPanelColours), std::vector<Rgb> {app::logic::TopPanelColours.start});
 }
 
 TEST(GradientBlend, tallPartHas256BandsOfOneOrTwoRows)
@@ -119,11 +119,11 @@ TEST_P(PanelImage, raisedEdgeOverTheGradientRows)
     const app::logic::Size size = GetParam().size;
     const Rgb highlight {255, 255, 254};
     const Rgb shadow {160, 160, 161};
-    const app::logic::ArgbImage image = app::logic::panelImage(size, app::logic::bottomPanelColours, highlight, shadow);
+    const app::logic::ArgbImage image = app::logic::panelImage(size, app::logic::BottomPanelColours, highlight, shadow);
     ASSERT_EQ(image.width, size.width);
     ASSERT_EQ(image.height, size.height);
     ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(size.width * size.height));
-    const std::vector<Rgb> rows = app::logic::gradientRows(size.height, app::logic::bottomPanelColours);
+    const std::vector<Rgb> rows = app::logic::gradientRows(size.height, app::logic::BottomPanelColours);
     for (int y = 0; y < size.height; ++y) {
         for (int x = 0; x < size.width; ++x) {
             Rgb expected = rows[y];
@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PanelImage,
 TEST(PanelImage, noAreaGivesNoPixels)
 {
     for (const app::logic::Size size : {app::logic::Size {0, 97}, app::logic::Size {633, 0}, app::logic::Size {-1, 5}})
-        EXPECT_TRUE(app::logic::panelImage(size, app::logic::topPanelColours, {}, {}).pixels.empty());
+        EXPECT_TRUE(app::logic::panelImage(size, app::logic::TopPanelColours, {}, {}).pixels.empty());
 }
 
 } // namespace

@@ -86,13 +86,13 @@ void TestDrawing::everyPanelRowMatchesTheGradient()
     QCOMPARE(shot.size(), QSize(620, 266));
 
     int rows = 0;
-    QString difference = comparePanel(shot, form, *form.Draw3D3, logic::topPanelColours, {}, rows);
+    QString difference = comparePanel(shot, form, *form.Draw3D3, logic::TopPanelColours, {}, rows);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
     QCOMPARE(rows, 169);
 
     // The top panel lies in front of the bottom panel's first row.
     const QRect topPanel = form.Draw3D3->geometry();
-    difference = comparePanel(shot, form, *form.Draw3D1, logic::bottomPanelColours, {topPanel}, rows);
+    difference = comparePanel(shot, form, *form.Draw3D1, logic::BottomPanelColours, {topPanel}, rows);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
     QCOMPARE(rows, 97);
 

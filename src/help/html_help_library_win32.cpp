@@ -1,9 +1,6 @@
 // The HTML Help engine of Windows: "HtmlHelpA" in the library "HHCtrl.ocx" ("HtmlHelpW" for a help
 // file whose path the ANSI code page cannot hold).
 #include "help/help_engine.h"
-
-#ifdef _WIN32
-
 #include "help/help_file_name.h"
 #include "platform/codepage.h"
 #include "platform/wide_text.h"
@@ -79,16 +76,3 @@ std::shared_ptr<HelpEngine> loadSystemEngine()
 }
 
 } // namespace help
-
-#else
-
-namespace help {
-
-std::shared_ptr<HelpEngine> loadSystemEngine()
-{
-    return nullptr;
-}
-
-} // namespace help
-
-#endif // _WIN32

@@ -1,0 +1,16 @@
+#include "platform/local_time.h"
+
+#include <ctime>
+
+namespace platform {
+
+LocalTime localTimeNow()
+{
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    if (local == nullptr)
+        return {};
+    return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, local->tm_hour, local->tm_min, local->tm_sec};
+}
+
+} // namespace platform
