@@ -171,6 +171,12 @@ int codePageForDriverName(std::string_view name)
     return 0;
 }
 
+bool isMultiByteCodePage(int codePage)
+{
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361
+        || codePage == detail::Utf8CodePage;
+}
+
 bool isCodePageSupported(int codePage)
 {
     return codePage == detail::Utf8CodePage || detail::systemSupports(codePage);

@@ -27,6 +27,10 @@ std::string toUtf8(std::string_view bytes, int codePage);
 // Converts UTF-8 text to the given code page; characters that the code page cannot hold become '?'.
 std::string fromUtf8(std::string_view utf8, int codePage);
 
+// True for the code pages whose characters take more than one byte: the double-byte pages (932, 936,
+// 949, 950, 1361) and UTF-8 (65001). Their texts are converted whole, never byte by byte.
+bool isMultiByteCodePage(int codePage);
+
 // True when the code page can be converted on this system.
 bool isCodePageSupported(int codePage);
 

@@ -108,12 +108,6 @@ struct ToUtf8Converter
     std::unique_ptr<Iconv> iconv;
 };
 
-bool isMultiByte(int codePage)
-{
-    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361
-        || codePage == Utf8CodePage;
-}
-
 const ToUtf8Converter& converterFor(int codePage)
 {
     static std::mutex mutex;
@@ -127,7 +121,7 @@ const ToUtf8Converter& converterFor(int codePage)
     if (!conv->valid())
         return *slot;
     slot->valid = true;
-    if (isMultiByte(codePage)) {
+    if (isMultiByteCodePage(codePage)) {
         slot->iconv = std::move(conv);
         return *slot;
     }

@@ -13,13 +13,6 @@ namespace platform {
 
 namespace {
 
-// Code pages whose characters take more than one byte; toUtf8 converts their texts whole.
-bool isMultiByte(int codePage)
-{
-    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361
-        || codePage == 65001;
-}
-
 // The characters of a well-formed UTF-8 text, each as its bytes; nothing when the text is not
 // well-formed.
 std::optional<std::vector<std::string_view>> characters(std::string_view utf8)
@@ -77,7 +70,7 @@ const CodePageTable* CodePageTable::forCodePage(int codePage)
     if (const auto found = tables.find(codePage); found != tables.end())
         return found->second.get();
     auto& slot = tables[codePage];
-    if (isMultiByte(codePage) || !isCodePageSupported(codePage))
+    if (isMultiByteCodePage(codePage) || !isCodePageSupported(codePage))
         return nullptr;
 
     // All 256 bytes in one text: a code page read byte by byte gives 256 characters, the n-th being
