@@ -31,3 +31,21 @@ wait_focus() {
     done
     return 1
 }
+
+# wait_exit PID SECONDS: waits for a child process to end, at most SECONDS, and ends it when it has
+# not. Sets exit_rc to its exit code, or to 124 when it had to be ended (answering 1 then).
+wait_exit() {
+    local pid=$1
+    for _ in $(seq $(($2 * 10))); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+        exit_rc=124
+        return 1
+    fi
+    wait "$pid"
+    exit_rc=$?
+}

@@ -28,6 +28,11 @@ const std::array<ElementLayout, 8> MainWindowLayout = {{
 }};
 // clang-format on
 
+bool fitsItsText(const ElementLayout& label)
+{
+    return label.kind == ElementKind::Label && label.rect.width == 0 && label.rect.height == 0;
+}
+
 const ElementLayout& layoutOf(Element element)
 {
     const auto row = std::find_if(MainWindowLayout.begin(), MainWindowLayout.end(),

@@ -81,6 +81,10 @@ struct ElementLayout
 // top panel lies in front. The bottom panel is wider than the client area and is cut off there.
 extern const std::array<ElementLayout, 8> MainWindowLayout;
 
+// Whether a label is as large as its text on one line: its row gives it width and height 0. Any
+// other label keeps its box, its text wrapped within it (wordWrap) or cut off at its edge.
+bool fitsItsText(const ElementLayout& label);
+
 // The row of an element.
 const ElementLayout& layoutOf(Element element);
 

@@ -6,11 +6,17 @@
 #include "app/logic/window_geometry.h"
 #include "export/failure_text.h"
 #include "help/help_requests.h"
+#include "help/help_unit.h"
 #include "platform/paths.h"
 
 #include <iostream>
 
 namespace app::logic {
+
+DialogOwner saveDialogOwner(bool windowShown, bool hostChild)
+{
+    return windowShown && !hostChild ? DialogOwner::MainWindow : DialogOwner::Application;
+}
 
 MainWindowController::MainWindowController(StartRequest request, MainWindowView& view)
     : m_request(std::move(request))
@@ -67,7 +73,7 @@ void MainWindowController::showAtStartup()
 
     const Size window = m_view.outerSize();
     const Size area = m_host ? m_view.hostAreaSize(*m_host).value_or(Size {}) : m_view.screenSize();
-    m_view.showAt(centredPosition(area.width, area.height, window.width, window.height));
+    showAt(centredPosition(area.width, area.height, window.width, window.height));
 
     if (m_host) {
         // The host may have gone between the check and now.
@@ -99,9 +105,16 @@ void MainWindowController::hostWindowGone()
     close(false);
 }
 
+void MainWindowController::showAt(Position position)
+{
+    m_view.showAt(position);
+    m_shown = true;
+}
+
 void MainWindowController::close(bool hide)
 {
     m_closed = true;
+    m_shown = false;
     if (m_helpOwner) {
         help::setHelpOwnerWindow(0);
         m_helpOwner = false;
@@ -175,7 +188,8 @@ void MainWindowController::Button1Click()
 
 std::optional<std::string> MainWindowController::askSaveFileName()
 {
-    return m_view.askSaveFileName(m_state.rememberedFileName);
+    return m_view.askSaveFileName(
+        m_state.rememberedFileName, saveDialogOwner(m_shown, m_host.has_value() && m_view.isHostChild()));
 }
 
 void MainWindowController::showInfo(const std::string& text)
@@ -196,6 +210,28 @@ void MainWindowController::setDefaultCursor()
 void MainWindowController::closeMainWindow()
 {
     requestClose();
+}
+
+int runMainWindow(MainWindowController& controller, const std::function<void()>& runEventLoop)
+{
+    if (controller.create()) {
+        controller.showAtStartup();
+        // Closed during the show step: the loop would wait for nothing.
+        if (!controller.hasClosed())
+            runEventLoop();
+    }
+    return controller.exitCode();
+}
+
+ProgramHelp::ProgramHelp(std::shared_ptr<help::HelpEngine> engine)
+{
+    help::startApplicationHelp(std::move(engine));
+    help::setApplicationHelpFile(texts::HelpFile);
+}
+
+ProgramHelp::~ProgramHelp()
+{
+    help::startApplicationHelp(nullptr);
 }
 
 } // namespace app::logic

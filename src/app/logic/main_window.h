@@ -5,10 +5,12 @@
 #include "app/logic/layout.h"
 #include "app/logic/start_request.h"
 #include "export/export_run.h"
+#include "help/help_engine.h"
 #include "timetable/table_component.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -21,6 +23,19 @@ inline constexpr int NoHostWindowExitCode = 1;
 // The exit code when the window system refuses to create the main window as a top-level window; it is
 // then never shown either.
 inline constexpr int MainWindowNotCreatedExitCode = 1;
+
+// The window that owns a dialog of the program, which stays in front of it.
+enum class DialogOwner
+{
+    MainWindow,
+    // The application, with its taskbar entry: while the main window is not shown, and while it is a
+    // child inside the host window, which can own no window.
+    Application,
+};
+
+// Who owns the save dialog: the main window while it is shown as a window of its own (stand-alone, or
+// placed over the host window), else the application.
+DialogOwner saveDialogOwner(bool windowShown, bool hostChild);
 
 // What the main window's logic asks of the window on the screen. Each front end implements it with
 // its toolkit; MainWindowController decides when and with what.
@@ -62,9 +77,12 @@ public:
     // The window has closed: the program ends (the front end leaves its event loop).
     virtual void windowClosed() = 0;
 
-    // The save dialog "Guardar Archivo XML", offering offeredName (may be empty); the confirmed file's
-    // full path (UTF-8), or nothing when it was cancelled.
-    virtual std::optional<std::string> askSaveFileName(const std::string& offeredName) = 0;
+    // Whether the window inside the host window is a child window of it, rather than a window of its
+    // own placed over it.
+    virtual bool isHostChild() = 0;
+    // The save dialog "Guardar Archivo XML", owned by owner and offering offeredName (may be empty);
+    // the confirmed file's full path (UTF-8), or nothing when it was cancelled.
+    virtual std::optional<std::string> askSaveFileName(const std::string& offeredName, DialogOwner owner) = 0;
     // The plain message box; returns when it has been closed.
     virtual void showPlainMessage(const std::string& text) = 0;
     // The error box with this text as it stands (see errorBoxTextOf); returns when it has been closed.
@@ -157,6 +175,7 @@ private:
     };
     std::optional<WindowFailure> createNativeWindow();
     void close(bool hide);
+    void showAt(Position position);
 
     StartRequest m_request;
     MainWindowView& m_view;
@@ -164,8 +183,26 @@ private:
     timetable::TimetableTables m_tables;
     std::optional<std::uint32_t> m_host;
     bool m_closed = false;
+    bool m_shown = false;
     bool m_helpOwner = false;
     int m_exitCode = NormalExitCode;
+};
+
+// The program once its main window's layout exists, as each front end runs it: create(), then, when
+// the native window was made, the show step and, unless the window closed during it (a host-mode
+// export, or the host window gone meanwhile), runEventLoop until the window has closed. Answers the
+// exit code, controller.exitCode().
+int runMainWindow(MainWindowController& controller, const std::function<void()>& runEventLoop);
+
+// The help layer for the program's run: the front end's engine, and the help file; the engine is let
+// go when the run ends, before the window system is.
+class ProgramHelp
+{
+public:
+    explicit ProgramHelp(std::shared_ptr<help::HelpEngine> engine);
+    ~ProgramHelp();
+    ProgramHelp(const ProgramHelp&) = delete;
+    ProgramHelp& operator=(const ProgramHelp&) = delete;
 };
 
 } // namespace app::logic

@@ -26,6 +26,18 @@ Position centredPosition(int areaWidth, int areaHeight, int windowWidth, int win
     return {std::max(0, (areaWidth - windowWidth) / 2), std::max(0, (areaHeight - windowHeight) / 2)};
 }
 
+Position centredByOuterSize(Size screen, Size client, FrameMargins frame)
+{
+    return centredPosition(
+        screen.width, screen.height, client.width + frame.left + frame.right, client.height + frame.top + frame.bottom);
+}
+
+Rect saveDialogMonitor(
+    const std::optional<Rect>& activeWindow, const std::optional<Rect>& mainWindow, const Rect& primary)
+{
+    return activeWindow.value_or(mainWindow.value_or(primary));
+}
+
 Position saveDialogPosition(const Rect& monitor, Size dialog)
 {
     return {monitor.left + floorDivide(monitor.width - dialog.width, 2),

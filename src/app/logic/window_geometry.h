@@ -2,6 +2,8 @@
 
 #include "app/logic/geometry.h"
 
+#include <optional>
+
 namespace app::logic {
 
 // The window text height, in pixels, for which every position and size of the window is designed
@@ -17,6 +19,25 @@ int scaleToDisplay(int value, int measuredTextHeight);
 // window's client area): (area - window) / 2 on each axis, the fraction dropped, a negative result
 // becoming 0.
 Position centredPosition(int areaWidth, int areaHeight, int windowWidth, int windowHeight);
+
+// The frame around a window's client area (caption bar and borders), in pixels on each side.
+struct FrameMargins
+{
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// Where a window goes to be centred on the screen by its outer size, its client area with the frame
+// around it, as every window of the program is (the plain message box among them): the outer
+// top-left corner, by centredPosition().
+Position centredByOuterSize(Size screen, Size client, FrameMargins frame);
+
+// The monitor the save dialog goes on: that of the program's active window, else that of its main
+// window, else the primary monitor. Nothing stands for a window that is missing or on no monitor.
+Rect saveDialogMonitor(
+    const std::optional<Rect>& activeWindow, const std::optional<Rect>& mainWindow, const Rect& primary);
 
 // Where the save dialog goes on a monitor (the monitor of the program's active window, else of its main
 // window): centred across it, its top at one third of the monitor's free height; both rounded down,

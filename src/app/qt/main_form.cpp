@@ -111,7 +111,7 @@ QWidget* TMForm::createElement(const logic::ElementLayout& layout, QWidget* pare
                 label->setPalette(coloured);
             }
         }
-        if (layout.rect.width == 0 && layout.rect.height == 0) {
+        if (logic::fitsItsText(layout)) {
             label->move(designRect(layout.rect).topLeft());
             label->adjustSize();
         } else {
@@ -278,10 +278,17 @@ void TMForm::windowClosed()
     emit closed();
 }
 
-std::optional<std::string> TMForm::askSaveFileName(const std::string& offeredName)
+bool TMForm::isHostChild()
 {
-    QWidget* owner = (isVisible() && !m_controller.hostWindow()) ? this : nullptr;
-    const auto chosen = SaveDialogXML.execute(owner, this, QString::fromStdString(offeredName));
+    // X11 takes the window into the host window as its child.
+    return true;
+}
+
+std::optional<std::string> TMForm::askSaveFileName(const std::string& offeredName, logic::DialogOwner owner)
+{
+    // The application owns no window under Qt: its dialog has no parent.
+    QWidget* parent = owner == logic::DialogOwner::MainWindow ? this : nullptr;
+    const auto chosen = SaveDialogXML.execute(parent, this, QString::fromStdString(offeredName));
     if (!chosen)
         return std::nullopt;
     return chosen->toStdString();

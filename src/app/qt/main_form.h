@@ -67,7 +67,8 @@ public:
     void focusInsideHostWindow() override;
     void hideWindow() override;
     void windowClosed() override;
-    std::optional<std::string> askSaveFileName(const std::string& offeredName) override;
+    bool isHostChild() override;
+    std::optional<std::string> askSaveFileName(const std::string& offeredName, logic::DialogOwner owner) override;
     void showPlainMessage(const std::string& text) override;
     void showErrorBox(const std::string& text) override;
     void hideExportButton() override;

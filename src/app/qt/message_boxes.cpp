@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 namespace app::qt {
 
@@ -63,9 +64,27 @@ PlainMessageBox::PlainMessageBox(const QString& message, QWidget* parent)
     connect(m_button, &QPushButton::clicked, this, &QDialog::accept);
 
     setFixedSize(m_layout.client.width, m_layout.client.height);
-    const logic::Position position
-        = logic::centredPosition(screen.width(), screen.height(), m_layout.client.width, m_layout.client.height);
+    placeOnScreen();
+}
+
+void PlainMessageBox::placeOnScreen()
+{
+    // The frame is known once the native window exists; until then the box has none.
+    logic::FrameMargins frame;
+    if (const QWindow* window = windowHandle()) {
+        const QMargins margins = window->frameMargins();
+        frame = {margins.left(), margins.top(), margins.right(), margins.bottom()};
+    }
+    const QRect screen = screenForBoxes()->geometry();
+    const logic::Position position = logic::centredByOuterSize(
+        {screen.width(), screen.height()}, {m_layout.client.width, m_layout.client.height}, frame);
     move(screen.left() + position.left, screen.top() + position.top);
+}
+
+void PlainMessageBox::showEvent(QShowEvent* event)
+{
+    placeOnScreen();
+    QDialog::showEvent(event);
 }
 
 QString PlainMessageBox::clipboardText() const

@@ -11,8 +11,8 @@ namespace app::qt {
 
 // The plain message box: the application title as caption, no icon, the message word-wrapped at half
 // the screen's width, and one "Aceptar" button that is both the default and the cancel button.
-// Laid out by logic::layoutMessageBox() and centred on the primary screen. Ctrl+C beeps and copies the box
-// as text.
+// Laid out by logic::layoutMessageBox() and centred on the primary screen by its outer size. Ctrl+C beeps and copies
+// the box as text.
 class PlainMessageBox : public QDialog
 {
     Q_OBJECT
@@ -30,8 +30,12 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // Centres the box on the primary screen by its outer size (logic::centredByOuterSize).
+    void placeOnScreen();
+
     QString m_message;
     logic::MessageBoxLayout m_layout;
     QPushButton* m_button = nullptr;

@@ -8,6 +8,22 @@
 
 namespace app::qt {
 
+namespace {
+
+logic::Rect toRect(const QRect& rect)
+{
+    return {rect.left(), rect.top(), rect.width(), rect.height()};
+}
+
+std::optional<logic::Rect> monitorOf(const QWidget* window)
+{
+    if (const QScreen* screen = window ? window->screen() : nullptr)
+        return toRect(screen->geometry());
+    return std::nullopt;
+}
+
+} // namespace
+
 PlacedFileDialog::PlacedFileDialog(QWidget* parent, QWidget* mainWindow)
     : QFileDialog(parent, QString::fromUtf8(logic::texts::SaveDialogTitle))
     , m_mainWindow(mainWindow)
@@ -16,18 +32,12 @@ PlacedFileDialog::PlacedFileDialog(QWidget* parent, QWidget* mainWindow)
 
 void PlacedFileDialog::showEvent(QShowEvent* event)
 {
-    QScreen* monitor = nullptr;
-    if (QWidget* active = QApplication::activeWindow(); active && active != this)
-        monitor = active->screen();
-    else if (m_mainWindow)
-        monitor = m_mainWindow->screen();
-    if (!monitor)
-        monitor = QGuiApplication::primaryScreen();
-    if (monitor) {
-        const QRect area = monitor->geometry();
+    QWidget* active = QApplication::activeWindow();
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        const logic::Rect monitor = logic::saveDialogMonitor(
+            monitorOf(active != this ? active : nullptr), monitorOf(m_mainWindow), toRect(primary->geometry()));
         const QSize dialog = frameGeometry().size();
-        const logic::Position position = logic::saveDialogPosition(
-            {area.left(), area.top(), area.width(), area.height()}, {dialog.width(), dialog.height()});
+        const logic::Position position = logic::saveDialogPosition(monitor, {dialog.width(), dialog.height()});
         move(position.left, position.top);
     }
     QFileDialog::showEvent(event);

@@ -2,11 +2,8 @@
 
 #include "app/logic/main_window.h"
 #include "app/logic/start_request.h"
-#include "app/logic/texts.h"
 #include "app/qt/application.h"
 #include "app/qt/main_form.h"
-#include "help/help_requests.h"
-#include "help/help_unit.h"
 #include "help/qt/chm_help_engine.h"
 
 namespace app::qt {
@@ -22,22 +19,14 @@ std::unique_ptr<TMForm> createMainWindow(const std::vector<std::string>& argumen
 int runProgram(Application& application, const std::vector<std::string>& arguments)
 {
     // Linux has no HTML Help engine: the program shows compiled help in a window of its own.
-    help::startApplicationHelp(std::make_shared<help::qt::ChmHelpEngine>());
-    help::setApplicationHelpFile(logic::texts::HelpFile);
-    const auto form = createMainWindow(arguments);
-    if (!form)
-        return logic::NoHostWindowExitCode;
+    const logic::ProgramHelp programHelp(std::make_shared<help::qt::ChmHelpEngine>());
+    TMForm form(logic::makeStartRequest(arguments));
     // exit() rather than quit(): quit() asks every window to close first and gives up while one is
     // still visible, which an embedded window whose host has gone may seem to be.
     QObject::connect(
-        form.get(), &TMForm::closed, &application, [] { QCoreApplication::exit(logic::NormalExitCode); },
+        &form, &TMForm::closed, &application, [] { QCoreApplication::exit(logic::NormalExitCode); },
         Qt::QueuedConnection);
-    form->showAtStartup();
-    // Closed during the show step (a host-mode export run, or the host window gone meanwhile): the
-    // event loop never ran, so nothing would end it.
-    if (form->hasClosed())
-        return logic::NormalExitCode;
-    return application.exec();
+    return logic::runMainWindow(form.controller(), [&application] { application.exec(); });
 }
 
 } // namespace app::qt

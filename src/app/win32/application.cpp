@@ -4,6 +4,7 @@
 #include "app/logic/pictures.h"
 #include "app/logic/texts.h"
 #include "app/win32/message_boxes.h"
+#include "app/win32/window_class.h"
 #include "platform/regional.h"
 #include "platform/wide_text.h"
 
@@ -70,15 +71,7 @@ ApplicationWindow::ApplicationWindow()
     m_icon = createProgramIcon(GetSystemMetrics(SM_CXICON));
     m_smallIcon = createProgramIcon(GetSystemMetrics(SM_CXSMICON));
 
-    WNDCLASSEXW windowClass {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = m_icon;
-    windowClass.hIconSm = m_smallIcon;
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.lpszClassName = ApplicationClass;
-    RegisterClassExW(&windowClass);
+    m_class = std::make_unique<WindowClass>(ApplicationClass, windowProc, nullptr, m_icon, m_smallIcon);
 
     theApplication = this;
     // Of no size in the middle of the screen: shown, so that the taskbar lists it, yet never seen.
@@ -96,7 +89,7 @@ ApplicationWindow::~ApplicationWindow()
 {
     if (m_window)
         DestroyWindow(m_window);
-    UnregisterClassW(ApplicationClass, GetModuleHandleW(nullptr));
+    m_class.reset();
     if (m_icon)
         DestroyIcon(m_icon);
     if (m_smallIcon)

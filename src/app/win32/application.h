@@ -1,9 +1,12 @@
 #pragma once
 
 #include <exception>
+#include <memory>
 #include <windows.h>
 
 namespace app::win32 {
+
+class WindowClass;
 
 // The program's application window: never seen itself, it carries the taskbar entry named with the
 // application title and the program's icon, owns the boxes and the main window when that is on its
@@ -33,6 +36,7 @@ private:
     HWND m_mainWindow = nullptr;
     HICON m_icon = nullptr;
     HICON m_smallIcon = nullptr;
+    std::unique_ptr<WindowClass> m_class;
 };
 
 // The application window while it exists, else null.

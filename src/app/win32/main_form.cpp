@@ -21,9 +21,6 @@ constexpr DWORD FramelessStyle = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
 constexpr DWORD FramelessExStyle = WS_EX_CONTROLPARENT;
 // Control identifiers stay clear of IDOK and IDCANCEL, which the dialog manager sends for Enter and Esc.
 constexpr int ControlIdBase = 100;
-constexpr UINT_PTR HostTimer = 1;
-// How often the host window is looked at: whether it is still there and, for an owned window, where.
-constexpr UINT HostTimerMs = 100;
 constexpr int FocusRectInset = 4;
 
 RECT toRect(const logic::Rect& rect)
@@ -44,9 +41,10 @@ bool isButtonKind(logic::ElementKind kind)
 } // namespace
 
 TMForm::TMForm(logic::StartRequest request, ApplicationWindow& application, HostPlacement placement)
-    : m_controller(std::move(request), *this)
+    : m_class(MainWindowClass, routeToObject<TMForm>)
+    , m_controller(std::move(request), *this)
     , m_application(application)
-    , m_placement(placement)
+    , m_hostPlacement(placement)
     , m_windowFont(createFont(logic::WindowFont))
     , m_headingFont(createFont(logic::HeadingFont))
     , m_versionFont(createFont(logic::VersionFont))
@@ -58,23 +56,19 @@ TMForm::TMForm(logic::StartRequest request, ApplicationWindow& application, Host
     RECT framed {0, 0, client.width, client.height};
     AdjustWindowRectEx(&framed, FramedStyle, FALSE, FramedExStyle);
     m_framedSize = {framed.right - framed.left, framed.bottom - framed.top};
-
-    WNDCLASSEXW windowClass {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.lpszClassName = MainWindowClass;
-    RegisterClassExW(&windowClass);
 }
 
 TMForm::~TMForm()
 {
-    if (m_window && IsWindow(m_window)) {
-        m_destroying = true;
+    destroyWindow();
+}
+
+void TMForm::destroyWindow()
+{
+    if (m_window && IsWindow(m_window) && m_windowEnd == WindowEnd::None) {
+        m_windowEnd = WindowEnd::ByProgram;
         DestroyWindow(m_window);
     }
-    UnregisterClassW(MainWindowClass, GetModuleHandleW(nullptr));
 }
 
 HWND TMForm::control(logic::Element element) const
@@ -184,7 +178,7 @@ void TMForm::paintClient(HDC dc)
             memory, row.font && row.font->colour ? colorRef(*row.font->colour) : GetSysColor(COLOR_WINDOWTEXT));
         const std::wstring text = wideText(row.text);
         RECT box = elementRect(row.element);
-        if (row.rect.width == 0 && row.rect.height == 0) {
+        if (logic::fitsItsText(row)) {
             // Sized to its text, one line.
             DrawTextW(memory, text.c_str(), int(text.size()), &box,
                 DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
@@ -315,27 +309,8 @@ bool TMForm::dialogMessage(MSG& message)
     return IsDialogMessageW(m_window, &message);
 }
 
-LRESULT CALLBACK TMForm::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT TMForm::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<TMForm*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        created->m_window = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* form = reinterpret_cast<TMForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!form)
-        return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return form->handleMessage(message, wParam, lParam);
-    } catch (...) {
-        reportFailure(std::current_exception());
-        return 0;
-    }
-}
-
-LRESULT TMForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const HWND window = m_window;
     switch (message) {
     case WM_ERASEBKGND:
         return 1; // the paint covers the whole client area
@@ -395,7 +370,7 @@ LRESULT TMForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         m_controller.requestClose();
         return 0;
     case WM_TIMER:
-        if (wParam == HostTimer) {
+        if (HostWindowPlacement::isWatchTimer(wParam)) {
             followHostWindow();
             return 0;
         }
@@ -408,16 +383,15 @@ LRESULT TMForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         InvalidateRect(window, nullptr, FALSE);
         return 0;
     case WM_DESTROY:
-        KillTimer(window, HostTimer);
-        if (!m_destroying) {
-            // Not destroyed by the program: the host window has gone and taken its child with it.
-            m_destroying = true;
+        m_hostPlacement.stopWatching(window);
+        if (m_windowEnd == WindowEnd::None) {
+            m_windowEnd = WindowEnd::WithHostWindow;
             m_controller.hostWindowGone();
         }
         break;
     case WM_NCDESTROY:
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        m_window = nullptr;
+        // A window made later (after a refused placement) starts afresh.
+        m_windowEnd = WindowEnd::None;
         m_buttons.clear();
         m_lastFocus = nullptr;
         if (m_application.mainWindow() == window)
@@ -431,23 +405,8 @@ LRESULT TMForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void TMForm::followHostWindow()
 {
-    if (!m_host || m_closed)
-        return;
-    if (!IsWindow(m_host)) {
-        if (m_window)
-            KillTimer(m_window, HostTimer);
+    if (m_hostPlacement.host() && !m_closed && !m_hostPlacement.follow(m_window))
         m_controller.hostWindowGone();
-        return;
-    }
-    if (m_placement != HostPlacement::Owned || !m_window)
-        return;
-    POINT origin {};
-    RECT now {};
-    if (!clientOrigin(m_host, origin) || !GetWindowRect(m_window, &now))
-        return;
-    const POINT wanted {origin.x + m_hostOffset.x, origin.y + m_hostOffset.y};
-    if (now.left != wanted.x || now.top != wanted.y)
-        SetWindowPos(m_window, nullptr, wanted.x, wanted.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TMForm::removeFrame()
@@ -468,27 +427,12 @@ logic::HostWindowCheck TMForm::checkHostWindow(std::uint32_t host)
 
 logic::HostWindowCheck TMForm::createInsideHostWindow(std::uint32_t host)
 {
-    m_host = windowFromHandle(host);
-    // A failure with the host window still there is the window system's refusal.
-    const auto failure
-        = [this] { return IsWindow(m_host) ? logic::HostWindowCheck::Refused : logic::HostWindowCheck::Missing; };
-    if (m_placement == HostPlacement::Owned) {
-        if (!createWindow(FramelessStyle, FramelessExStyle, m_host))
-            return failure();
-    } else {
-        if (!createWindow(FramelessStyle, FramelessExStyle, nullptr))
-            return failure();
-        // A child window now, without a frame, inside the host window.
-        SetWindowLongPtrW(m_window, GWL_STYLE, (FramelessStyle & ~WS_POPUP) | WS_CHILD);
-        if (!SetParent(m_window, m_host)) {
-            m_destroying = true;
-            DestroyWindow(m_window);
-            m_destroying = false;
-            return failure();
-        }
-    }
-    SetTimer(m_window, HostTimer, HostTimerMs, nullptr);
-    return logic::HostWindowCheck::Usable;
+    const HWND hostWindow = windowFromHandle(host);
+    createWindow(FramelessStyle, FramelessExStyle, m_hostPlacement.ownerFor(hostWindow));
+    const logic::HostWindowCheck check = m_hostPlacement.enter(m_window, hostWindow);
+    if (check != logic::HostWindowCheck::Usable)
+        destroyWindow();
+    return check;
 }
 
 std::uintptr_t TMForm::nativeHandle()
@@ -519,40 +463,20 @@ logic::Size TMForm::outerSize()
 
 void TMForm::showAt(logic::Position position)
 {
-    if (!m_window)
-        return;
-    int left = position.left;
-    int top = position.top;
-    if (m_host) {
-        m_hostOffset = {position.left, position.top};
-        // An owned window is placed on the screen, over the host's client area.
-        POINT origin {};
-        if (m_placement == HostPlacement::Owned && clientOrigin(m_host, origin)) {
-            left += origin.x;
-            top += origin.y;
-        }
-    }
-    SetWindowPos(m_window, HWND_TOP, left, top, 0, 0, SWP_NOSIZE);
-    ShowWindow(m_window, SW_SHOW);
-    UpdateWindow(m_window);
+    if (m_window)
+        m_hostPlacement.showAt(m_window, position);
 }
 
 bool TMForm::isInsideHostWindow(std::uint32_t host)
 {
-    const HWND hostWindow = windowFromHandle(host);
-    if (!m_window || !IsWindow(m_window) || !IsWindow(hostWindow))
-        return false;
-    if (m_placement == HostPlacement::Owned)
-        return GetWindow(m_window, GW_OWNER) == hostWindow;
-    return GetAncestor(m_window, GA_PARENT) == hostWindow;
+    return m_hostPlacement.holds(m_window, windowFromHandle(host));
 }
 
 void TMForm::focusInsideHostWindow()
 {
     if (!m_window)
         return;
-    if (m_placement == HostPlacement::Owned)
-        SetForegroundWindow(m_window);
+    m_hostPlacement.activate(m_window);
     focusFirstControl();
 }
 
@@ -565,19 +489,19 @@ void TMForm::hideWindow()
 void TMForm::windowClosed()
 {
     m_closed = true;
-    if (m_window && !m_destroying) {
-        m_destroying = true;
-        DestroyWindow(m_window);
-    }
+    destroyWindow();
     PostQuitMessage(logic::NormalExitCode);
 }
 
-std::optional<std::string> TMForm::askSaveFileName(const std::string& offeredName)
+bool TMForm::isHostChild()
 {
-    // Inside the host window the application window owns it: a child window cannot.
-    const bool ownsDialog
-        = m_window && IsWindowVisible(m_window) && !(GetWindowLongPtrW(m_window, GWL_STYLE) & WS_CHILD);
-    return win32::askSaveFileName(ownsDialog ? m_window : m_application.handle(), m_window, offeredName);
+    return m_hostPlacement.isChild();
+}
+
+std::optional<std::string> TMForm::askSaveFileName(const std::string& offeredName, logic::DialogOwner owner)
+{
+    const HWND ownerWindow = owner == logic::DialogOwner::MainWindow && m_window ? m_window : m_application.handle();
+    return win32::askSaveFileName(ownerWindow, m_window, offeredName);
 }
 
 void TMForm::showPlainMessage(const std::string& text)

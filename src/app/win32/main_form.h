@@ -2,7 +2,8 @@
 
 #include "app/logic/main_window.h"
 #include "app/win32/gdi.h"
-#include "app/win32/host_window.h"
+#include "app/win32/host_placement.h"
+#include "app/win32/window_class.h"
 
 #include <map>
 #include <windows.h>
@@ -34,7 +35,7 @@ public:
     int measuredTextHeight() const { return m_textHeight; }
     // The window's client area as designed on this display: its own size, frame excluded.
     SIZE designedClientSize() const { return m_clientSize; }
-    HostPlacement placement() const { return m_placement; }
+    HostPlacement placement() const { return m_hostPlacement.placement(); }
 
     // Takes the keys that the window decides before the dialog manager sees them: Enter on a button,
     // and a button's access key with or without Alt. True when the message was taken.
@@ -60,16 +61,31 @@ public:
     void focusInsideHostWindow() override;
     void hideWindow() override;
     void windowClosed() override;
-    std::optional<std::string> askSaveFileName(const std::string& offeredName) override;
+    bool isHostChild() override;
+    std::optional<std::string> askSaveFileName(const std::string& offeredName, logic::DialogOwner owner) override;
     void showPlainMessage(const std::string& text) override;
     void showErrorBox(const std::string& text) override;
     void hideExportButton() override;
     void setDefaultCursor() override;
 
 private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Why the native window is being destroyed, once it is.
+    enum class WindowEnd
+    {
+        None,
+        // By the program: the close, a refused placement in the host window, the end of the object.
+        ByProgram,
+        // Any destruction the program did not ask for: the host window has gone and taken its child
+        // (or its owned window) with it.
+        WithHostWindow,
+    };
+
+    template <class Object>
+    friend LRESULT CALLBACK routeToObject(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool createWindow(DWORD style, DWORD exStyle, HWND ownerOrParent);
+    // Destroys the native window, when there is one and it is not going already.
+    void destroyWindow();
     void createControls();
     void drawButton(const DRAWITEMSTRUCT& item);
     void followHostWindow();
@@ -77,9 +93,10 @@ private:
     RECT elementRect(logic::Element element) const;
     HWND buttonWithDefaultLook() const;
 
+    WindowClass m_class;
     logic::MainWindowController m_controller;
     ApplicationWindow& m_application;
-    HostPlacement m_placement;
+    HostWindowPlacement m_hostPlacement;
     Font m_windowFont;
     Font m_headingFont;
     Font m_versionFont;
@@ -88,12 +105,10 @@ private:
     SIZE m_framedSize {};
     bool m_frameless = false;
     HWND m_window = nullptr;
-    HWND m_host = nullptr;
-    POINT m_hostOffset {}; // where the window lies in the host's client area
     std::map<logic::Element, HWND> m_buttons;
     std::map<logic::Element, Bitmap> m_pictures;
     HWND m_lastFocus = nullptr;
-    bool m_destroying = false;
+    WindowEnd m_windowEnd = WindowEnd::None;
     bool m_closed = false;
 };
 

@@ -87,19 +87,12 @@ void showErrorBox(const std::string& text)
 }
 
 PlainMessageBox::PlainMessageBox(const std::string& message)
-    : m_message(message)
+    : m_class(PlainBoxClass, routeToObject<PlainMessageBox>, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))
+    , m_message(message)
     , m_text(platform::widen(message))
     , m_font(messageFont())
 {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = PlainBoxClass;
-    RegisterClassExW(&windowClass);
 
     // The layout from the font's average character width and line height, the text measured
     // word-wrapped within half the screen width.
@@ -128,8 +121,9 @@ PlainMessageBox::PlainMessageBox(const std::string& message)
     AdjustWindowRectEx(&outer, PlainBoxStyle, FALSE, PlainBoxExStyle);
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;
-    const logic::Position position
-        = logic::centredPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
+    const logic::Position position = logic::centredByOuterSize(
+        {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, {m_layout.client.width, m_layout.client.height},
+        {-outer.left, -outer.top, outer.right - m_layout.client.width, outer.bottom - m_layout.client.height});
     m_window = CreateWindowExW(PlainBoxExStyle, PlainBoxClass, platform::widen(logic::texts::ApplicationTitle).c_str(),
         PlainBoxStyle, position.left, position.top, width, height, owner(), nullptr, instance, this);
     if (!m_window)
@@ -208,25 +202,7 @@ void PlainMessageBox::runModal()
         ShowWindow(m_window, SW_HIDE);
 }
 
-LRESULT CALLBACK PlainMessageBox::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<PlainMessageBox*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        created->m_window = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* box = reinterpret_cast<PlainMessageBox*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!box)
-        return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return box->handleMessage(message, wParam, lParam);
-    } catch (...) {
-        reportFailure(std::current_exception());
-        return 0;
-    }
-}
-
-LRESULT PlainMessageBox::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT PlainMessageBox::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
@@ -239,7 +215,7 @@ LRESULT PlainMessageBox::handleMessage(UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(m_window, &paint);
+        const HDC dc = BeginPaint(window, &paint);
         const HGDIOBJ old = SelectObject(dc, m_font.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
@@ -247,18 +223,16 @@ LRESULT PlainMessageBox::handleMessage(UINT message, WPARAM wParam, LPARAM lPara
             m_layout.text.top + m_layout.text.height};
         DrawTextW(dc, m_text.c_str(), int(m_text.size()), &text, TextFlags);
         SelectObject(dc, old);
-        EndPaint(m_window, &paint);
+        EndPaint(window, &paint);
         return 0;
     }
     case WM_NCDESTROY:
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
-        m_window = nullptr;
         m_done = true;
         break;
     default:
         break;
     }
-    return DefWindowProcW(m_window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void showPlainMessage(const std::string& message)

@@ -2,6 +2,7 @@
 
 #include "app/logic/message_box.h"
 #include "app/win32/gdi.h"
+#include "app/win32/window_class.h"
 
 #include <string>
 #include <vector>
@@ -71,11 +72,13 @@ public:
     bool isDone() const { return m_done; }
 
 private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    template <class Object>
+    friend LRESULT CALLBACK routeToObject(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // Takes Ctrl+C before the dialog manager; true when taken.
     bool preTranslateMessage(const MSG& message) const;
 
+    WindowClass m_class;
     std::string m_message;
     std::wstring m_text;
     Font m_font;

@@ -17,21 +17,35 @@ constexpr std::size_t FileNameCapacity = 32768;
 
 struct Placement
 {
-    HWND monitorWindow = nullptr; // the window whose monitor the dialog goes on
+    HWND activeWindow = nullptr;
+    HWND mainWindow = nullptr;
 };
+
+std::optional<logic::Rect> monitorArea(HMONITOR monitor)
+{
+    MONITORINFO info {};
+    info.cbSize = sizeof(info);
+    if (!monitor || !GetMonitorInfoW(monitor, &info))
+        return std::nullopt;
+    const RECT& area = info.rcMonitor;
+    return logic::Rect {area.left, area.top, area.right - area.left, area.bottom - area.top};
+}
+
+std::optional<logic::Rect> monitorOf(HWND window)
+{
+    return window ? monitorArea(MonitorFromWindow(window, MONITOR_DEFAULTTONULL)) : std::nullopt;
+}
 
 void placeDialog(HWND dialog, const Placement& placement)
 {
-    const HMONITOR monitor = MonitorFromWindow(placement.monitorWindow, MONITOR_DEFAULTTOPRIMARY);
-    MONITORINFO info {};
-    info.cbSize = sizeof(info);
     RECT outer {};
-    if (!GetMonitorInfoW(monitor, &info) || !GetWindowRect(dialog, &outer))
+    const auto primary = monitorArea(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    if (!primary || !GetWindowRect(dialog, &outer))
         return;
-    const RECT& area = info.rcMonitor;
+    const logic::Rect monitor
+        = logic::saveDialogMonitor(monitorOf(placement.activeWindow), monitorOf(placement.mainWindow), *primary);
     const logic::Position position
-        = logic::saveDialogPosition({area.left, area.top, area.right - area.left, area.bottom - area.top},
-            {outer.right - outer.left, outer.bottom - outer.top});
+        = logic::saveDialogPosition(monitor, {outer.right - outer.left, outer.bottom - outer.top});
     SetWindowPos(dialog, nullptr, position.left, position.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -64,8 +78,7 @@ std::wstring zeroSeparated(const std::wstring& first, const std::wstring& second
 
 std::optional<std::string> askSaveFileName(HWND owner, HWND mainWindow, const std::string& offeredName)
 {
-    Placement placement;
-    placement.monitorWindow = GetActiveWindow() ? GetActiveWindow() : mainWindow;
+    const Placement placement {GetActiveWindow(), mainWindow};
 
     std::vector<wchar_t> fileName(FileNameCapacity, L'\0');
     const std::wstring offered = platform::widen(offeredName);

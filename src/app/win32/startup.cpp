@@ -1,13 +1,10 @@
 #include "app/win32/startup.h"
 
 #include "app/logic/start_request.h"
-#include "app/logic/texts.h"
 #include "app/win32/application.h"
 #include "app/win32/host_window.h"
 #include "app/win32/main_form.h"
 #include "help/help_engine.h"
-#include "help/help_requests.h"
-#include "help/help_unit.h"
 
 #include <objbase.h>
 
@@ -63,32 +60,22 @@ private:
 
 int runProgram(const std::vector<std::string>& arguments)
 {
+    // Declared first, so that it goes last: the help layer goes before it.
     ComApartment apartment;
     // The HTML Help engine of the system, "HHCtrl.ocx", loaded by name; help shows nothing without it.
-    help::startApplicationHelp(help::loadSystemEngine());
-    help::setApplicationHelpFile(logic::texts::HelpFile);
-    int exitCode = logic::NormalExitCode;
-    {
-        ApplicationWindow applicationWindow;
-        TMForm form(logic::makeStartRequest(arguments), applicationWindow, hostPlacementFor(runsUnderWine()));
-        try {
-            // When the window cannot go into the host window, nothing is shown but the error box.
-            if (form.controller().create()) {
-                form.controller().showAtStartup();
-                // Closed during the show step (a host-mode export, or the host window gone meanwhile):
-                // the loop would wait for nothing.
-                MSG message;
-                while (!form.controller().hasClosed() && GetMessageW(&message, nullptr, 0, 0) > 0)
-                    processMessage(&form, message);
-            }
-        } catch (...) {
-            reportFailure(std::current_exception());
-        }
-        exitCode = form.controller().exitCode();
+    const logic::ProgramHelp programHelp(help::loadSystemEngine());
+    ApplicationWindow applicationWindow;
+    TMForm form(logic::makeStartRequest(arguments), applicationWindow, hostPlacementFor(runsUnderWine()));
+    try {
+        return logic::runMainWindow(form.controller(), [&form] {
+            MSG message;
+            while (!form.controller().hasClosed() && GetMessageW(&message, nullptr, 0, 0) > 0)
+                processMessage(&form, message);
+        });
+    } catch (...) {
+        reportFailure(std::current_exception());
     }
-    // The help unit goes before the component object system.
-    help::startApplicationHelp(nullptr);
-    return exitCode;
+    return form.controller().exitCode();
 }
 
 } // namespace app::win32

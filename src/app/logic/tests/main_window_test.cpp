@@ -27,7 +27,9 @@ public:
     HostWindowCheck inside = HostWindowCheck::Usable; // createInsideHostWindow
     bool insideAfterShow = true; // isInsideHostWindow
     std::optional<Size> hostArea = Size {900, 560};
+    bool hostChild = true; // isHostChild
     std::deque<std::optional<std::string>> fileNames; // answers of the save dialog, in order
+    std::vector<DialogOwner> owners; // of each save dialog shown
     MainWindowController* controller = nullptr; // to press buttons from inside a box
     std::vector<std::string> log;
 
@@ -59,9 +61,11 @@ public:
     void focusInsideHostWindow() override { log.push_back("focus"); }
     void hideWindow() override { log.push_back("hide"); }
     void windowClosed() override { log.push_back("closed"); }
-    std::optional<std::string> askSaveFileName(const std::string& offeredName) override
+    bool isHostChild() override { return hostChild; }
+    std::optional<std::string> askSaveFileName(const std::string& offeredName, DialogOwner owner) override
     {
         log.push_back("save dialog '" + offeredName + "'");
+        owners.push_back(owner);
         if (fileNames.empty())
             return std::nullopt;
         auto answer = fileNames.front();
@@ -255,6 +259,33 @@ TEST_F(MainWindowTest, hostWindowGoneClosesTheWindowOnceWithTheOutcomeWritten)
     EXPECT_EQ(
         view.log, (std::vector<std::string> {"removeFrame", "check 1A2B", "inside 1A2B", "showAt 137,132", "closed"}));
     EXPECT_EQ(ini(), Zero);
+}
+
+// The main window owns the save dialog only when it is shown as a window of its own; before it is
+// shown, and as a child inside the host window, the application does.
+TEST_F(MainWindowTest, saveDialogOwner)
+{
+    const struct
+    {
+        std::vector<std::string> arguments;
+        bool hostChild;
+        DialogOwner owner;
+    } cases[] = {
+        {{}, true, DialogOwner::MainWindow},
+        {{"mostrar", "1A2B"}, false, DialogOwner::MainWindow}, // placed over the host window
+        {{"mostrar", "1A2B"}, true, DialogOwner::Application},
+        {{"importar", "1A2B"}, false, DialogOwner::Application}, // the export before the show
+    };
+    for (const auto& c : cases) {
+        FakeView view;
+        view.hostChild = c.hostChild;
+        MainWindowController controller(makeStartRequest(c.arguments), view);
+        ASSERT_TRUE(controller.create());
+        controller.showAtStartup();
+        if (!controller.hasClosed())
+            controller.buttonPressed(Element::BImportar);
+        EXPECT_EQ(view.owners, std::vector<DialogOwner> {c.owner}) << ::testing::PrintToString(c.arguments);
+    }
 }
 
 TEST_F(MainWindowTest, hostWindowWithoutKnownSizeCentresInAnEmptyArea)

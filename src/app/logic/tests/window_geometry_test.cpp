@@ -29,6 +29,13 @@ TEST(CentredPosition, dropsTheFractionAndNeverGoesNegative)
     EXPECT_EQ(app::logic::centredPosition(700, 480, 641, 100), (app::logic::Position {29, 190}));
 }
 
+// By the outer size, frame included: (1024 - 206) / 2, (768 - 125) / 2, not by the client's 200 by 100.
+TEST(CentredPosition, ofAFramedWindowGoesByItsOuterSize)
+{
+    EXPECT_EQ(
+        app::logic::centredByOuterSize({1024, 768}, {200, 100}, {3, 22, 3, 3}), (app::logic::Position {409, 321}));
+}
+
 struct SaveDialogCase
 {
     const char* name;

@@ -95,19 +95,8 @@ start_program() {
 
 # Waits for the program to end (at most $1 seconds) and leaves its exit code in app_rc.
 wait_program() {
-    local limit=$(($1 * 10))
-    for _ in $(seq "$limit"); do
-        kill -0 "$app_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$app_pid" 2>/dev/null; then
-        kill "$app_pid" 2>/dev/null
-        wait "$app_pid" 2>/dev/null
-        app_rc=124
-    else
-        wait "$app_pid"
-        app_rc=$?
-    fi
+    wait_exit "$app_pid" "$1"
+    app_rc=$exit_rc
     app_pid=""
 }
 

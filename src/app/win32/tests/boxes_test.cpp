@@ -187,8 +187,8 @@ INSTANTIATE_TEST_SUITE_P(Win32, ForegroundAfterBox,
                           L"TransSelvarEDUCA", L"TransSelvarEDUCA.Mensaje", IDOK},
         ForegroundCase {
             "errorBox", [](TMForm& form) { form.showErrorBox("Prueba."); }, L"TransSelvarEDUCA", L"#32770", IDOK},
-        ForegroundCase {
-            "saveDialog", [](TMForm& form) { form.askSaveFileName(""); }, L"Guardar Archivo XML", nullptr, IDCANCEL}),
+        ForegroundCase {"saveDialog", [](TMForm& form) { form.controller().askSaveFileName(); }, L"Guardar Archivo XML",
+            nullptr, IDCANCEL}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ErrorCase

@@ -331,19 +331,8 @@ for row in "${cases[@]}"; do
         run_step "$verb" $step_args
     done
     # The program ends by itself; a run still going after 30 s is ended and counts as 124.
-    for _ in $(seq 1 300); do
-        kill -0 "$run_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$run_pid" 2>/dev/null; then
-        kill "$run_pid" 2>/dev/null
-        wait "$run_pid" 2>/dev/null
-        rc=124
-        wineserver -k 2>/dev/null
-    else
-        wait "$run_pid"
-        rc=$?
-    fi
+    wait_exit "$run_pid" 30 || wineserver -k 2>/dev/null
+    rc=$exit_rc
     run_pid=""
     if [ -n "$other_pid" ]; then
         echo cerrar >"$work/orden-otro"
