@@ -35,7 +35,7 @@ struct FrameMargins
 Position centredByOuterSize(Size screen, Size client, FrameMargins frame);
 
 // The monitor the save dialog goes on: that of the program's active window, else that of its main
-// window, else the primary monitor. Nothing stands for a window that is missing or on no monitor.
+// window, else the primary monitor. Nothing stands for a window that is missing.
 Rect saveDialogMonitor(
     const std::optional<Rect>& activeWindow, const std::optional<Rect>& mainWindow, const Rect& primary);
 

@@ -69,7 +69,8 @@ PlainMessageBox::PlainMessageBox(const QString& message, QWidget* parent)
 
 void PlainMessageBox::placeOnScreen()
 {
-    // The frame is known once the native window exists; until then the box has none.
+    // The frame as the window system has told it so far: none before the native window exists, and
+    // under X11 none until the window manager has framed the window.
     logic::FrameMargins frame;
     if (const QWindow* window = windowHandle()) {
         const QMargins margins = window->frameMargins();
@@ -83,7 +84,9 @@ void PlainMessageBox::placeOnScreen()
 
 void PlainMessageBox::showEvent(QShowEvent* event)
 {
-    placeOnScreen();
+    // Placed when the program shows it, not again when the window system shows it anew.
+    if (!event->spontaneous())
+        placeOnScreen();
     QDialog::showEvent(event);
 }
 

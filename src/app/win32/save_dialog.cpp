@@ -33,7 +33,8 @@ std::optional<logic::Rect> monitorArea(HMONITOR monitor)
 
 std::optional<logic::Rect> monitorOf(HWND window)
 {
-    return window ? monitorArea(MonitorFromWindow(window, MONITOR_DEFAULTTONULL)) : std::nullopt;
+    // A window that lies on no monitor counts as on the primary one.
+    return window ? monitorArea(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY)) : std::nullopt;
 }
 
 void placeDialog(HWND dialog, const Placement& placement)

@@ -298,6 +298,35 @@ TEST_F(MainWindowTest, hostWindowWithoutKnownSizeCentresInAnEmptyArea)
     EXPECT_EQ(view.log.at(3), "showAt 0,0");
 }
 
+// The run enters the event loop only with the window shown and still open, and ends with the
+// controller's exit code.
+TEST_F(MainWindowTest, runMainWindowEntersTheLoopOnlyForAnOpenWindow)
+{
+    const struct
+    {
+        std::vector<std::string> arguments;
+        HostWindowCheck check;
+        int loops;
+        int exitCode;
+    } cases[] = {
+        {{}, HostWindowCheck::Usable, 1, NormalExitCode},
+        {{"importar", "1A2B"}, HostWindowCheck::Usable, 0, NormalExitCode}, // closed by the export
+        {{"mostrar", "1A2B"}, HostWindowCheck::Missing, 0, NoHostWindowExitCode},
+    };
+    for (const auto& c : cases) {
+        FakeView view;
+        view.check = c.check;
+        MainWindowController controller(makeStartRequest(c.arguments), view);
+        int loops = 0;
+        const auto loop = [&] {
+            ++loops;
+            controller.buttonPressed(Element::BClose);
+        };
+        EXPECT_EQ(runMainWindow(controller, loop), c.exitCode) << ::testing::PrintToString(c.arguments);
+        EXPECT_EQ(loops, c.loops) << ::testing::PrintToString(c.arguments);
+    }
+}
+
 TEST_F(MainWindowTest, unwritableIniKeepsTheWindowUntilAWriteSucceeds)
 {
     FakeView view;
