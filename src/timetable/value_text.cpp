@@ -128,10 +128,6 @@ template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 template <class Variant, class Settings>
 std::string_view textOf(const Variant& value, Settings settings, std::string& scratch)
 {
-    const auto written = [&scratch](std::string text) {
-        scratch = std::move(text);
-        return std::string_view(scratch);
-    };
     return std::visit(
         Overloaded {
             [](std::monostate) { return std::string_view(); },
@@ -143,16 +139,16 @@ std::string_view textOf(const Variant& value, Settings settings, std::string& sc
                 scratch.resize(formatFloatTo(number, separator, scratch.data()));
                 return std::string_view(scratch);
             },
-            [&](std::int32_t number) {
-                char digits[16];
-                scratch.assign(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
-                return std::string_view(scratch);
+            [&](std::int32_t number) { return std::string_view(scratch = std::to_string(number)); },
+            [&](dbase::Decimal number) {
+                return std::string_view(scratch = formatDecimal(number, decimalSeparator(settings())));
             },
-            [&](dbase::Decimal number) { return written(formatDecimal(number, decimalSeparator(settings()))); },
             [](bool flag) { return flagText(flag); },
-            [&](const dbase::Date& date) { return written(formatDate(date, settings())); },
-            [&](const dbase::TimeOfDay& time) { return written(formatTime(time, settings())); },
-            [&](const dbase::DateTime& dateTime) { return written(formatDateTime(dateTime, settings())); },
+            [&](const dbase::Date& date) { return std::string_view(scratch = formatDate(date, settings())); },
+            [&](const dbase::TimeOfDay& time) { return std::string_view(scratch = formatTime(time, settings())); },
+            [&](const dbase::DateTime& dateTime) {
+                return std::string_view(scratch = formatDateTime(dateTime, settings()));
+            },
         },
         value);
 }
