@@ -1,6 +1,7 @@
 #include "platform/codepage.h"
 
 #include "platform/codepage_system.h"
+#include "platform/codepage_table.h"
 #include "platform/text.h"
 
 #include <string>
@@ -179,24 +180,33 @@ bool isMultiByteCodePage(int codePage)
 
 bool isCodePageSupported(int codePage)
 {
-    return codePage == detail::Utf8CodePage || detail::systemSupports(codePage);
+    return codePage == detail::Utf8CodePage || detail::systemCodePage(codePage) != detail::SystemCodePage::Unsupported;
 }
 
 std::string toUtf8(std::string_view bytes, int codePage)
 {
-    bool ascii = true;
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii)
+    if (CodePageTable::isAscii(bytes))
         return std::string(bytes);
     if (codePage == detail::Utf8CodePage)
         return detail::sanitizeUtf8(bytes);
-    std::optional<std::string> converted = detail::systemToUtf8(bytes, codePage);
-    return converted ? std::move(*converted) : detail::sanitizeUtf8(bytes);
+    std::string out;
+    if (const CodePageTable* table = CodePageTable::forCodePage(codePage)) {
+        table->appendUtf8(bytes, out);
+        return out;
+    }
+    switch (detail::systemCodePage(codePage)) {
+    case detail::SystemCodePage::SingleByte:
+        for (char byte : bytes)
+            out += detail::systemByteToUtf8(codePage, byte).value_or(detail::Replacement);
+        return out;
+    case detail::SystemCodePage::MultiByte:
+        if (std::optional<std::string> converted = detail::systemToUtf8(bytes, codePage))
+            return std::move(*converted);
+        break;
+    case detail::SystemCodePage::Unsupported:
+        break;
+    }
+    return detail::sanitizeUtf8(bytes);
 }
 
 std::string fromUtf8(std::string_view utf8, int codePage)

@@ -3,7 +3,6 @@
 #include "platform/codepage.h"
 #include "platform/codepage_system.h"
 
-#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <iconv.h>
@@ -98,64 +97,49 @@ bool convertWhole(iconv_t handle, std::string_view in, std::string& out)
     return true;
 }
 
-// A converter from one code page to UTF-8. Single-byte code pages get a 256-entry table filled by
-// the system's converter once; multi-byte ones go through iconv for every text.
-struct ToUtf8Converter
-{
-    bool valid = false;
-    bool singleByte = false;
-    std::array<std::string, 256> table;
-    std::unique_ptr<Iconv> iconv;
-};
+std::mutex converterMutex;
 
-const ToUtf8Converter& converterFor(int codePage)
+// The converter from a code page to UTF-8, opened on first use and kept for the rest of the run;
+// nullptr when iconv cannot convert the code page. For use under the lock of converterMutex.
+iconv_t converterFor(int codePage)
 {
-    static std::mutex mutex;
-    static std::map<int, std::unique_ptr<ToUtf8Converter>> converters;
-    std::lock_guard lock(mutex);
+    static std::map<int, std::unique_ptr<Iconv>> converters;
     auto& slot = converters[codePage];
-    if (slot)
-        return *slot;
-    slot = std::make_unique<ToUtf8Converter>();
-    auto conv = std::make_unique<Iconv>("UTF-8", iconvName(codePage));
-    if (!conv->valid())
-        return *slot;
-    slot->valid = true;
-    if (isMultiByteCodePage(codePage)) {
-        slot->iconv = std::move(conv);
-        return *slot;
-    }
-    slot->singleByte = true;
-    for (int b = 0; b < 256; ++b) {
-        char in = static_cast<char>(b);
-        std::string out;
-        if (!convertWhole(conv->handle(), std::string_view(&in, 1), out) || out.empty())
-            out = Replacement;
-        slot->table[b] = out;
-    }
-    return *slot;
+    if (!slot)
+        slot = std::make_unique<Iconv>("UTF-8", iconvName(codePage));
+    return slot->valid() ? slot->handle() : nullptr;
 }
 
 } // namespace
 
+SystemCodePage systemCodePage(int codePage)
+{
+    std::lock_guard lock(converterMutex);
+    if (converterFor(codePage) == nullptr)
+        return SystemCodePage::Unsupported;
+    return isMultiByteCodePage(codePage) ? SystemCodePage::MultiByte : SystemCodePage::SingleByte;
+}
+
+std::optional<std::string> systemByteToUtf8(int codePage, char byte)
+{
+    std::lock_guard lock(converterMutex);
+    const iconv_t handle = converterFor(codePage);
+    std::string out;
+    if (handle == nullptr || !convertWhole(handle, std::string_view(&byte, 1), out) || out.empty())
+        return std::nullopt;
+    return out;
+}
+
 std::optional<std::string> systemToUtf8(std::string_view bytes, int codePage)
 {
-    const ToUtf8Converter& conv = converterFor(codePage);
-    if (!conv.valid)
+    std::lock_guard lock(converterMutex);
+    const iconv_t handle = converterFor(codePage);
+    if (handle == nullptr)
         return std::nullopt;
+    // One pass. Where a sequence is invalid, or cut off at the end, U+FFFD stands for its first byte
+    // and the conversion goes on after that byte. (Trying ever shorter pieces instead takes cubic
+    // time on a long text of garbage.)
     std::string out;
-    if (conv.singleByte) {
-        out.reserve(bytes.size() + bytes.size() / 2);
-        for (char c : bytes)
-            out += conv.table[static_cast<unsigned char>(c)];
-        return out;
-    }
-    // Multi-byte: one pass. Where a sequence is invalid, or cut off at the end, U+FFFD stands for its
-    // first byte and the conversion goes on after that byte. (Trying ever shorter pieces instead
-    // takes cubic time on a long text of garbage.)
-    static std::mutex mutex;
-    std::lock_guard lock(mutex);
-    const iconv_t handle = conv.iconv->handle();
     iconv(handle, nullptr, nullptr, nullptr, nullptr);
     std::string buffer(bytes.size() * 4 + 16, '\0');
     char* inPtr = const_cast<char*>(bytes.data());
@@ -194,11 +178,6 @@ std::optional<std::string> systemFromUtf8(std::string_view utf8, int codePage)
         i += len;
     }
     return out;
-}
-
-bool systemSupports(int codePage)
-{
-    return converterFor(codePage).valid;
 }
 
 } // namespace detail

@@ -1,37 +1,27 @@
 #include "platform/codepage_table.h"
 
 #include "platform/codepage.h"
+#include "platform/codepage_system.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <vector>
 
 namespace platform {
 
 namespace {
 
-// The characters of a well-formed UTF-8 text, each as its bytes; nothing when the text is not
-// well-formed.
-std::optional<std::vector<std::string_view>> characters(std::string_view utf8)
+// Whether a text is one character of UTF-8, as a byte's text of a single-byte code page is.
+bool isOneCharacter(std::string_view utf8)
 {
-    std::vector<std::string_view> result;
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-        if (length == 0 || length > utf8.size() - i)
-            return std::nullopt;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80)
-                return std::nullopt;
-        }
-        result.push_back(utf8.substr(i, length));
-        i += length;
-    }
-    return result;
+    const auto lead = static_cast<unsigned char>(utf8.empty() ? 0x80 : utf8[0]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || length != utf8.size())
+        return false;
+    return std::all_of(
+        utf8.begin() + 1, utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; });
 }
 
 } // namespace
@@ -70,23 +60,17 @@ const CodePageTable* CodePageTable::forCodePage(int codePage)
     if (const auto found = tables.find(codePage); found != tables.end())
         return found->second.get();
     auto& slot = tables[codePage];
-    if (isMultiByteCodePage(codePage) || !isCodePageSupported(codePage))
+    if (isMultiByteCodePage(codePage) || detail::systemCodePage(codePage) != detail::SystemCodePage::SingleByte)
         return nullptr;
 
-    // All 256 bytes in one text: a code page read byte by byte gives 256 characters, the n-th being
-    // byte n's. Each byte above 0x7F alone must give the same (a text of bytes below 0x80 alone is
-    // left as it is, see isAscii).
-    std::string all(256, '\0');
-    for (int b = 0; b < 256; ++b)
-        all[static_cast<std::size_t>(b)] = static_cast<char>(b);
-    const std::string converted = toUtf8(all, codePage);
-    const auto split = characters(converted);
-    if (!split || split->size() != 256)
-        return nullptr;
+    // Each byte's character as the system's converter gives it, U+FFFD for a byte that has none. A code
+    // page with a byte that gives anything but one character has no table (toUtf8 converts such a
+    // code page's text byte by byte through the system).
     auto table = std::unique_ptr<CodePageTable>(new CodePageTable(codePage));
     for (std::size_t b = 0; b < 256; ++b) {
-        const std::string_view character = (*split)[b];
-        if (b >= 0x80 && toUtf8(std::string(1, static_cast<char>(b)), codePage) != character)
+        const std::string character
+            = detail::systemByteToUtf8(codePage, static_cast<char>(b)).value_or(detail::Replacement);
+        if (!isOneCharacter(character))
             return nullptr;
         Entry& entry = table->m_entries[b];
         std::copy(character.begin(), character.end(), entry.bytes.begin());

@@ -7,14 +7,15 @@
 
 namespace platform {
 
-// The UTF-8 text of each of the 256 bytes of a single-byte code page, as toUtf8 gives it, so that text
-// in that code page is converted byte by byte without a call of the system's converter per text.
+// The UTF-8 text of each of the 256 bytes of a single-byte code page, taken once from the system's
+// converter: toUtf8 converts the code page's text through it, byte by byte, without a call of the
+// system's converter per text, and so may anyone else who has the table.
 class CodePageTable
 {
 public:
     // The table of a code page, made on first use and kept for the rest of the run; nullptr for a code
     // page whose text is not converted byte by byte: UTF-8, the double-byte code pages, one the system
-    // cannot convert, or one whose bytes toUtf8 does not turn into one character each.
+    // cannot convert, or one whose bytes the system does not turn into one character each.
     static const CodePageTable* forCodePage(int codePage);
 
     int codePage() const { return m_codePage; }

@@ -9,10 +9,6 @@
 #include "platform/codepage_system.h"
 #include "platform/wide_text.h"
 
-#include <array>
-#include <map>
-#include <memory>
-#include <mutex>
 #include <windows.h>
 
 namespace platform {
@@ -49,54 +45,28 @@ std::optional<std::string> decodeStrict(int codePage, const char* bytes, int siz
     return narrow(wide);
 }
 
-struct Converter
-{
-    bool valid = false;
-    bool singleByte = false;
-    std::array<std::string, 256> table; // single-byte code pages: the UTF-8 of each byte
-};
+} // namespace
 
-const Converter& converterFor(int codePage)
+SystemCodePage systemCodePage(int codePage)
 {
-    static std::mutex mutex;
-    static std::map<int, std::unique_ptr<Converter>> converters;
-    std::lock_guard lock(mutex);
-    auto& slot = converters[codePage];
-    if (slot)
-        return *slot;
-    slot = std::make_unique<Converter>();
     CPINFO info {};
     if (!IsValidCodePage(static_cast<UINT>(codePage)) || !GetCPInfo(static_cast<UINT>(codePage), &info))
-        return *slot;
-    slot->valid = true;
-    slot->singleByte = info.MaxCharSize == 1;
-    if (slot->singleByte) {
-        for (int b = 0; b < 256; ++b) {
-            const char byte = static_cast<char>(b);
-            slot->table[b] = decodeStrict(codePage, &byte, 1).value_or(Replacement);
-        }
-    }
-    return *slot;
+        return SystemCodePage::Unsupported;
+    return info.MaxCharSize == 1 ? SystemCodePage::SingleByte : SystemCodePage::MultiByte;
 }
 
-} // namespace
+std::optional<std::string> systemByteToUtf8(int codePage, char byte)
+{
+    return decodeStrict(codePage, &byte, 1);
+}
 
 std::optional<std::string> systemToUtf8(std::string_view bytes, int codePage)
 {
-    const Converter& converter = converterFor(codePage);
-    if (!converter.valid)
-        return std::nullopt;
-    std::string out;
-    if (converter.singleByte) {
-        out.reserve(bytes.size() + bytes.size() / 2);
-        for (char c : bytes)
-            out += converter.table[static_cast<unsigned char>(c)];
-        return out;
-    }
     // Double-byte: the whole text at once when it is valid, else character by character, where a lead
     // byte without a valid trail byte becomes U+FFFD and the conversion goes on after it.
     if (std::optional<std::string> whole = decodeStrict(codePage, bytes.data(), static_cast<int>(bytes.size())))
         return whole;
+    std::string out;
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
@@ -122,7 +92,7 @@ std::optional<std::string> systemToUtf8(std::string_view bytes, int codePage)
 
 std::optional<std::string> systemFromUtf8(std::string_view utf8, int codePage)
 {
-    if (!converterFor(codePage).valid)
+    if (systemCodePage(codePage) == SystemCodePage::Unsupported)
         return std::nullopt;
     const std::wstring wide = widen(utf8);
     if (wide.empty())
@@ -146,11 +116,6 @@ std::optional<std::string> systemFromUtf8(std::string_view utf8, int codePage)
     std::string out(static_cast<std::size_t>(length), '\0');
     convert(flags, fallback, out.data(), length);
     return out;
-}
-
-bool systemSupports(int codePage)
-{
-    return converterFor(codePage).valid;
 }
 
 } // namespace detail

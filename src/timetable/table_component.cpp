@@ -10,8 +10,6 @@
 #include "timetable/value_text.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <fmt/format.h>
 
 namespace timetable {
@@ -100,39 +98,16 @@ std::string Field::asString() const
 TextPiece Field::text(std::string& scratch) const
 {
     const dbase::ValueView view = m_table->currentView(m_column);
-    if (std::holds_alternative<std::monostate>(view))
-        return {};
-    if (const auto* raw = std::get_if<dbase::RawText>(&view)) {
-        if (raw->codePage == 0)
-            return {raw->bytes};
-        if (raw->codePage != m_codePage) {
-            m_codePageTable = platform::CodePageTable::forCodePage(raw->codePage);
-            m_codePage = raw->codePage;
-        }
-        if (m_codePageTable != nullptr)
-            return {raw->bytes, m_codePageTable};
-        scratch = platform::toUtf8(raw->bytes, raw->codePage);
-        return {scratch};
+    const auto* raw = std::get_if<dbase::RawText>(&view);
+    if (raw == nullptr || raw->codePage == 0)
+        return {valueText(view, scratch)};
+    if (raw->codePage != m_codePage) {
+        m_codePageTable = platform::CodePageTable::forCodePage(raw->codePage);
+        m_codePage = raw->codePage;
     }
-    if (const auto* number = std::get_if<double>(&view)) {
-        const auto separator = decimalSeparator(platform::regionalSettings());
-        if (separator.size() <= 4) {
-            char digits[FloatTextCapacity + 4];
-            scratch.assign(digits, formatFloatTo(*number, separator, digits));
-        } else {
-            scratch = formatFloat(*number, separator);
-        }
-        return {scratch};
-    }
-    if (const auto* number = std::get_if<std::int32_t>(&view)) {
-        char digits[16];
-        scratch.assign(digits, std::to_chars(digits, digits + sizeof digits, *number).ptr);
-        return {scratch};
-    }
-    if (const auto* flag = std::get_if<bool>(&view))
-        return {flagText(*flag)};
-    // Decimals, dates and times.
-    scratch = valueText(dbase::toValue(view), m_kind, platform::regionalSettings());
+    if (m_codePageTable != nullptr)
+        return {raw->bytes, m_codePageTable};
+    scratch = platform::toUtf8(raw->bytes, raw->codePage);
     return {scratch};
 }
 

@@ -122,6 +122,37 @@ template <class... Ts> struct Overloaded : Ts...
 };
 template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
+// The text of a value, or of a view of one, by the one set of rules: a text as it stands, a logical
+// value's literal, any other value's text written to scratch. settings() gives the regional settings,
+// asked for only by the kinds whose text depends on them.
+template <class Variant, class Settings>
+std::string_view textOf(const Variant& value, Settings settings, std::string& scratch)
+{
+    return std::visit(
+        Overloaded {
+            [](std::monostate) { return std::string_view(); },
+            [](const std::string& text) { return std::string_view(text); },
+            [](const dbase::RawText& text) { return text.bytes; },
+            [&](double number) {
+                const std::string_view separator = decimalSeparator(settings());
+                scratch.resize(FloatTextCapacity + separator.size());
+                scratch.resize(formatFloatTo(number, separator, scratch.data()));
+                return std::string_view(scratch);
+            },
+            [&](std::int32_t number) { return std::string_view(scratch = std::to_string(number)); },
+            [&](dbase::Decimal number) {
+                return std::string_view(scratch = formatDecimal(number, decimalSeparator(settings())));
+            },
+            [](bool flag) { return flagText(flag); },
+            [&](const dbase::Date& date) { return std::string_view(scratch = formatDate(date, settings())); },
+            [&](const dbase::TimeOfDay& time) { return std::string_view(scratch = formatTime(time, settings())); },
+            [&](const dbase::DateTime& dateTime) {
+                return std::string_view(scratch = formatDateTime(dateTime, settings()));
+            },
+        },
+        value);
+}
+
 } // namespace
 
 std::string_view decimalSeparator(const platform::RegionalSettings& settings)
@@ -379,18 +410,14 @@ std::string_view flagText(bool flag)
 // memo and blob values are all passed on unchanged.
 std::string valueText(const dbase::Value& value, dbase::FieldKind /*kind*/, const platform::RegionalSettings& settings)
 {
-    return std::visit(Overloaded {
-                          [](std::monostate) { return std::string(); },
-                          [](const std::string& text) { return text; },
-                          [&](double number) { return formatFloat(number, decimalSeparator(settings)); },
-                          [](std::int32_t number) { return std::to_string(number); },
-                          [&](dbase::Decimal number) { return formatDecimal(number, decimalSeparator(settings)); },
-                          [](bool flag) { return std::string(flagText(flag)); },
-                          [&](const dbase::Date& date) { return formatDate(date, settings); },
-                          [&](const dbase::TimeOfDay& time) { return formatTime(time, settings); },
-                          [&](const dbase::DateTime& dateTime) { return formatDateTime(dateTime, settings); },
-                      },
-        value);
+    std::string scratch;
+    return std::string(textOf(
+        value, [&settings]() -> const platform::RegionalSettings& { return settings; }, scratch));
+}
+
+std::string_view valueText(const dbase::ValueView& value, std::string& scratch)
+{
+    return textOf(value, platform::regionalSettings, scratch);
 }
 
 std::optional<std::int32_t> parseIntegerText(std::string_view text)

@@ -49,6 +49,12 @@ std::string_view flagText(bool flag);
 // The text of a value of the given kind; blank gives the empty text. Never fails.
 std::string valueText(const dbase::Value& value, dbase::FieldKind kind, const platform::RegionalSettings& settings);
 
+// The text of a value as the engine reads it, by valueText's rules, with the regional settings in
+// force (asked for only by the kinds whose text depends on them): a text's bytes as they stand (a
+// code page's text is the caller's to convert), a logical value's literal, or the text written to
+// scratch. Blank gives the empty text. Never fails.
+std::string_view valueText(const dbase::ValueView& value, std::string& scratch);
+
 // Reads an integer text: optional leading blanks, optional sign, then decimal digits that fit 32 bits
 // signed, or one to eight hex digits after "$", "x", "X", "0x" or "0X" taken as a signed 32-bit pattern
 // before the sign is applied. The digits must reach the end. Nothing for anything else.
