@@ -12,7 +12,7 @@ demo=(build-essential cmake pkg-config libfmt-dev python3 libxml2-utils)
 build=(
     "${demo[@]}"
     libgtest-dev libgmock-dev libpugixml-dev python3-dbf python3-dbfread python3-lxml
-    qt6-base-dev libchm-dev fp-utils libxcb1-dev fonts-dejavu-core fonts-liberation2
+    qt6-base-dev qt6-translations-l10n libchm-dev fp-utils libxcb1-dev fonts-dejavu-core fonts-liberation2
 )
 windows=(
     "${demo[@]}" fp-utils

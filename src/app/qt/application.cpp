@@ -8,6 +8,9 @@
 #include "platform/regional.h"
 
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace app::qt {
 
@@ -21,6 +24,12 @@ Application::Application(int& argc, char** argv)
     // The main window's close ends the program, not the last window that disappears: message boxes
     // are shown before the main window exists.
     setQuitOnLastWindowClosed(false);
+    // Qt's own texts (the save dialog's, the error box's button) in Spanish, whatever the system's
+    // language, as every other text of the program.
+    auto* translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)

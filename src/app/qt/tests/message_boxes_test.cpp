@@ -155,12 +155,14 @@ void TestMessageBoxes::errorBoxShowsTheFailureWithItsPeriod()
     ModalScript script;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttons = 0;
+    QString buttonText;
     Qt::TextFormat format = Qt::AutoText;
     script.then([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         QVERIFY(box);
         icon = box->icon();
         buttons = int(box->buttons().size());
+        buttonText = buttons == 1 ? box->buttons().front()->text() : QString();
         format = box->textFormat();
         QCOMPARE(box->windowModality(), Qt::ApplicationModal);
         clickDefaultButton()(modal);
@@ -169,6 +171,7 @@ void TestMessageBoxes::errorBoxShowsTheFailureWithItsPeriod()
     QCOMPARE(script.seen(), QStringList({QStringLiteral("QMessageBox|TransSelvarEDUCA|") + shown}));
     QCOMPARE(icon, QMessageBox::Critical);
     QCOMPARE(buttons, 1);
+    QCOMPARE(buttonText, QStringLiteral("Aceptar")); // Qt's own texts are Spanish too
     QCOMPARE(format, Qt::PlainText);
 }
 
