@@ -635,7 +635,8 @@ TEST_F(TableBytes, dBase3MemoEndsAtTheFirstEndMark)
     EXPECT_EQ(rows[1][2], text("dos"));
 }
 
-TEST_F(TableBytes, foxProPictureMemoIsNotRecoded)
+// Only a text block (type 1) is recoded; a picture (0) or an object (2) keeps its bytes.
+TEST_F(TableBytes, foxProPictureAndObjectMemosAreNotRecoded)
 {
     m_dir.write("F.DBF",
         DbfBuilder(0xF5)
@@ -643,11 +644,13 @@ TEST_F(TableBytes, foxProPictureMemoIsNotRecoded)
             .column("NOTAS", 'M', 10)
             .record(rightAligned("8", 10))
             .record(rightAligned("9", 10))
+            .record(rightAligned("10", 10))
             .build());
-    m_dir.write("F.FPT", fpt({{1, "\xD1"}, {0, std::string("\xD1\x00\xFF", 3)}}));
+    m_dir.write("F.FPT", fpt({{1, "\xD1"}, {0, std::string("\xD1\x00\xFF", 3)}, {2, "\xD0\xCF\x11\xE0"}}));
     const auto rows = readAll(*open("F.DBF"));
     EXPECT_EQ(rows[0][0], text("Ñ"));
     EXPECT_EQ(rows[1][0], text(std::string("\xD1\x00\xFF", 3)));
+    EXPECT_EQ(rows[2][0], text("\xD0\xCF\x11\xE0"));
 }
 
 // Without a copy the engine hands on a value's bytes as the file holds them, with the code page
