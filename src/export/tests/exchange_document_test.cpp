@@ -151,6 +151,16 @@ TEST_F(ExchangeDocumentTest, fechaFollowsTheRegionalSettings)
     EXPECT_EQ(afternoon.toString(),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><SERVICIO autor=\"MORVANTA\" "
         "fecha=\"2026-01-31 02:30:00 p. m.\" modulo=\"HORARIOS\"/>");
+
+    // Separators and designators come in as the system gives them, and are escaped here.
+    settings.shortDate = "dd/MM";
+    settings.dateSeparator = "\"";
+    settings.pmDesignator = "p.\x01m.";
+    platform::setRegionalSettings(settings);
+    afternoon.start();
+    EXPECT_EQ(afternoon.toString(),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><SERVICIO autor=\"MORVANTA\" "
+        "fecha=\"31&quot;01 02:30:00 p.&#01;m.\" modulo=\"HORARIOS\"/>");
 }
 
 // Every other test runs with a fixed clock: this one reads the system's, and fecha must carry the
