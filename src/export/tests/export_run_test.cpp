@@ -41,6 +41,7 @@ const std::string SchoolDocument
       R"(<PROFF ID="2" ABREV=" *" NOMBRE="Espacio delante" DEPART="Inglés"/>)"
       R"(<PROFF ID="3" ABREV="a*" NOMBRE="Asterisco detrás" DEPART="Música"/>)"
       R"(<PROFF ID="4" ABREV="BIE" NOMBRE="Ibáñez Echeverría, Begoña" DEPART="Lengua Castellana y Literatura"/>)"
+      R"(<PROFF ID="5" ABREV="**" NOMBRE="Dos asteriscos" DEPART="Inglés"/>)"
       R"(</PROFT>)"
       R"(<GRUPT>)"
       R"(<GRUPF ID="1" ABREV="1EA" CURSO="1" GRUPO="A" MAXALUM="30" NIVEL="ESO" TURNO="M" DESCRIP="1º ESO A"/>)"
@@ -53,6 +54,7 @@ const std::string SchoolDocument
       R"(<AULAT>)"
       R"(<AULAF ID="1" ABREV="101" NOMBRE="Aula 101" EDIFICIO="A" MAXALUM="30"/>)"
       R"(<AULAF ID="2" ABREV="LFQ" NOMBRE="Laboratorio de Física y Química" EDIFICIO="B" MAXALUM="24"/>)"
+      R"(<AULAF ID="3" ABREV="*B" NOMBRE="Aula B" EDIFICIO="B" MAXALUM="20"/>)"
       R"(</AULAT>)"
       R"(<SOLUCT>)"
       R"(<SOLUCF ASIG="MAT1" AULA="101" CODGRUPO="1EA" CURSO="1" DIA="1" GRUPO="A" HORA="1" NIVEL="ESO" PROF="IMG" SESIONES="4" TAREA="CL" TURNO="M"/>)"
@@ -141,7 +143,7 @@ TEST_F(ExportRunTest, writesTheWholeSchoolDocument)
     const auto summary = run();
     EXPECT_EQ(readFile(outputFile()), SchoolDocument);
     EXPECT_EQ(summary.ending, ExportEnding::Success);
-    EXPECT_EQ(summary.rowCounts, (std::array<int, SectionCount> {3, 5, 4, 6, 2, 2}));
+    EXPECT_EQ(summary.rowCounts, (std::array<int, SectionCount> {3, 5, 5, 6, 3, 2}));
     EXPECT_EQ(ui.events, SuccessEvents);
     EXPECT_EQ(state.outcomeFlag, 1);
     EXPECT_EQ(state.rememberedFileName, outputFile());
@@ -368,7 +370,7 @@ TEST_F(ExportRunTest, independentXmlReaderGivesTheTableTextsBack)
     EXPECT_EQ(values["GRUPF 3 MAXALUM"], "-5");
     EXPECT_EQ(values["NOMASIGF 5 ABREV"], "*");
     EXPECT_EQ(values["GRUPF 6 ABREV"], "*");
-    EXPECT_EQ(values.size(), 3u * 13 + 5u * 4 + 4u * 4 + 6u * 8 + 2u * 5 + 2u * 12);
+    EXPECT_EQ(values.size(), 3u * 13 + 5u * 4 + 5u * 4 + 6u * 8 + 3u * 5 + 2u * 12);
 }
 
 #endif

@@ -132,9 +132,9 @@ TEST_F(ExportToolProgramTest, successPrintsTheMessageAndOneLinePerSection)
         "Proceso finalizado\n"
         "ASIGT: 3 filas\n"
         "NOMASIGT: 5 filas\n"
-        "PROFT: 4 filas\n"
+        "PROFT: 5 filas\n"
         "GRUPT: 6 filas\n"
-        "AULAT: 2 filas\n"
+        "AULAT: 3 filas\n"
         "SOLUCT: 2 filas\n");
     EXPECT_EQ(result.err, "");
     const auto text = readFile(output());
