@@ -10,13 +10,26 @@ namespace fuzzing {
 
 namespace {
 
+// The blanks of the system's profile reader: the C locale's white space and Ctrl+Z.
+bool isProfileBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == '\x1A';
+}
+
 std::string_view trimBlanks(std::string_view text)
 {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+    while (!text.empty() && isProfileBlank(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+    while (!text.empty() && isProfileBlank(text.back()))
         text.remove_suffix(1);
     return text;
+}
+
+// A name as the system compares it: without blanks, up to a NUL byte.
+std::string_view nameOf(std::string_view text)
+{
+    text = trimBlanks(text);
+    return text.substr(0, text.find('\0'));
 }
 
 bool sameIgnoringAsciiCase(std::string_view a, std::string_view b)
@@ -31,25 +44,24 @@ bool sameIgnoringAsciiCase(std::string_view a, std::string_view b)
     return true;
 }
 
-// The lines of a text without their endings (CR LF or LF).
+// The lines of a text as the system's profile reader sees them: every CR, LF or CR LF ends one.
 std::vector<std::string_view> lineTexts(std::string_view text)
 {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
-        const auto newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
-        if (newline != std::string_view::npos && !line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back(line);
-        if (newline == std::string_view::npos)
+        const auto end = text.find_first_of("\r\n");
+        lines.push_back(text.substr(0, end));
+        if (end == std::string_view::npos)
             break;
-        text.remove_prefix(newline + 1);
+        const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        text.remove_prefix(end + (crlf ? 2 : 1));
     }
     return lines;
 }
 
-// Reads a key the way a profile reader does: the first section of that name, in it the first line
-// whose text before "=" is the key; the value is what follows the "=".
+// Reads a key the way the system's profile reader does: the first section of that name (a line that
+// starts with "[" and holds a "]", named up to its last "]"), in it the first line whose text before
+// "=" is the key; the value is what follows the "=".
 std::optional<std::string> readKey(std::string_view content, std::string_view section, std::string_view key)
 {
     bool inSection = false;
@@ -59,41 +71,27 @@ std::optional<std::string> readKey(std::string_view content, std::string_view se
             line.remove_prefix(3);
         first = false;
         line = trimBlanks(line);
-        if (line.starts_with('[')) {
+        if (line.starts_with('[') && line.rfind(']') != std::string_view::npos) {
             if (inSection)
                 return std::nullopt;
-            const auto name = trimBlanks(
-                line.substr(1, line.find(']') == std::string_view::npos ? std::string_view::npos : line.find(']') - 1));
-            inSection = sameIgnoringAsciiCase(name, section);
+            inSection = sameIgnoringAsciiCase(nameOf(line.substr(1, line.rfind(']') - 1)), section);
             continue;
         }
         if (!inSection || line.empty() || line.starts_with(';'))
             continue;
         const auto equals = line.find('=');
-        if (sameIgnoringAsciiCase(trimBlanks(line.substr(0, equals)), key))
+        if (sameIgnoringAsciiCase(nameOf(line.substr(0, equals)), key))
             return equals == std::string_view::npos ? std::string() : std::string(line.substr(equals + 1));
     }
     return std::nullopt;
-}
-
-// The lines without any carriage return at their ends: a last line "k=v\r" that gets a line
-// ending when a line is added after it is still the same line.
-std::vector<std::string_view> comparableLines(std::string_view text)
-{
-    auto lines = lineTexts(text);
-    for (auto& line : lines) {
-        while (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-    }
-    return lines;
 }
 
 // Either one line was rewritten in its place (the key's) and all others stand as they were, or
 // lines were only added, so that the old lines are all there in their order.
 bool keepsOtherLines(std::string_view before, std::string_view after)
 {
-    const auto old = comparableLines(before);
-    const auto now = comparableLines(after);
+    const auto old = lineTexts(before);
+    const auto now = lineTexts(after);
     if (old.size() == now.size()) {
         int changed = 0;
         for (std::size_t i = 0; i < old.size(); ++i)
@@ -128,6 +126,8 @@ std::optional<std::string> checkIniInput(std::string_view input, const std::file
         updated = platform::withProfileString(content, section, key, value);
     } catch (const std::invalid_argument&) {
         return std::nullopt; // names the profile rules refuse
+    } catch (const platform::UnsupportedProfileText&) {
+        return std::nullopt; // a UTF-16 file, which only the system's functions edit
     } catch (const std::exception& other) {
         return fmt::format("unexpected exception {}: {}", typeid(other).name(), other.what());
     }

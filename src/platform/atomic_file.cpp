@@ -53,6 +53,16 @@ void fail(const fs::path& file, FileWriteStep step, std::error_code error)
     throw FileWriteError(file, step, error, systemText(error));
 }
 
+std::error_code retryWhileInUse(const std::function<std::error_code()>& attempt, const std::function<void()>& pause)
+{
+    std::error_code error = attempt();
+    for (int tries = 1; error && isFileInUse(error) && tries < InUseAttempts; ++tries) {
+        pause();
+        error = attempt();
+    }
+    return error;
+}
+
 fs::path temporaryPath(const fs::path& target)
 {
     static std::atomic<unsigned> counter {0};

@@ -151,6 +151,11 @@ TemporaryFile::~TemporaryFile()
         ::unlink(m_state->path.c_str());
 }
 
+const fs::path& TemporaryFile::path() const
+{
+    return m_state->path;
+}
+
 void TemporaryFile::write(const char* bytes, std::size_t size)
 {
     while (size > 0) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -15,6 +16,16 @@ namespace platform::detail {
 
 // Throws the FileWriteError of a failed step, with the system's text for the error.
 [[noreturn]] void fail(const std::filesystem::path& file, FileWriteStep step, std::error_code error);
+
+// How often a step that another program's open handle refuses is tried in all, with a pause of
+// InUsePauseMs between two tries: a program that only glances at a file (a virus scanner or the
+// search indexer reading what was just written) lets go of it within about a second.
+constexpr int InUseAttempts = 10;
+constexpr int InUsePauseMs = 100;
+
+// Runs `attempt` until it succeeds or fails for another reason than a file in use (isFileInUse), at
+// most InUseAttempts times, calling `pause` between two tries; the last try's error (none: success).
+std::error_code retryWhileInUse(const std::function<std::error_code()>& attempt, const std::function<void()>& pause);
 
 // The system's own text for an error, UTF-8; empty when the system has none.
 std::string systemText(const std::error_code& error);
@@ -38,6 +49,8 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
+    // The temporary file's path (on Windows in full Windows form).
+    const std::filesystem::path& path() const;
     // Writes all the bytes, or throws.
     void write(const char* bytes, std::size_t size);
     // Flushes the content to disk and closes the file.

@@ -125,6 +125,45 @@ struct TemporaryFile::State
         exists = true;
     }
 
+    // One try at putting the temporary file in the target's place; the system's error when it fails.
+    std::error_code replaceOnce()
+    {
+        // Asks first whether the old file may be removed: Wine's ReplaceFileW leaves a file of its own
+        // ("rf….tmp") behind when it finds the old file held open.
+        if (exists) {
+            const HANDLE probe
+                = CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (probe == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND)
+                return lastError();
+            if (probe != INVALID_HANDLE_VALUE)
+                CloseHandle(probe);
+            if (ReplaceFileW(
+                    target.c_str(), path.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+                kept = true;
+                return {};
+            }
+        }
+        const DWORD error = exists ? GetLastError() : DWORD(ERROR_FILE_NOT_FOUND);
+        // Two failures of ReplaceFileW come after the old file has left its name: without a backup
+        // name, ERROR_UNABLE_TO_MOVE_REPLACEMENT means the old file is gone, and
+        // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 that it lies under another name. The new content is then
+        // the only copy under a known name.
+        const bool oldFileLeft
+            = error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+        if (error != ERROR_FILE_NOT_FOUND && !oldFileLeft)
+            return windowsError(error);
+        if (MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            kept = true;
+            return {};
+        }
+        const std::error_code moveError = lastError();
+        // Nothing may delete the only copy left: the temporary file stays beside the target.
+        if (oldFileLeft)
+            kept = true;
+        return moveError;
+    }
+
     void create()
     {
         for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
@@ -160,6 +199,11 @@ TemporaryFile::~TemporaryFile()
         DeleteFileW(m_state->path.c_str());
 }
 
+const fs::path& TemporaryFile::path() const
+{
+    return m_state->path;
+}
+
 void TemporaryFile::write(const char* bytes, std::size_t size)
 {
     while (size > 0) {
@@ -187,51 +231,14 @@ void TemporaryFile::finish()
 // ReplaceFileW keeps the old file's attributes and security settings; a missing target is a plain move
 // instead (also when the target went away in between). A target that another program holds open
 // cannot be replaced: ReplaceFileW then leaves both files under their names, and the old one stays.
+// Every step that another program's handle refuses, on the old file or on the new one, is tried again
+// for about a second before it counts.
 void TemporaryFile::replace()
 {
-    constexpr int SharingRetries = 10;
     State& s = *m_state;
-    // Asks first whether the old file may be removed: Wine's ReplaceFileW leaves a file of its own
-    // ("rf….tmp") behind when it finds the old file held open.
-    // A program that only glances at the file (a virus scanner reading what was just written, say) lets
-    // go of it soon: a sharing violation is asked again for about a second before it counts.
-    if (s.exists) {
-        for (int attempt = 1;; ++attempt) {
-            const HANDLE probe
-                = CreateFileW(s.target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (probe != INVALID_HANDLE_VALUE) {
-                CloseHandle(probe);
-                break;
-            }
-            const DWORD error = GetLastError();
-            if (error == ERROR_FILE_NOT_FOUND)
-                break;
-            if (error != ERROR_SHARING_VIOLATION || attempt == SharingRetries)
-                fail(s.file, FileWriteStep::Replace, windowsError(error));
-            Sleep(100);
-        }
-    }
-    if (s.exists
-        && ReplaceFileW(s.target.c_str(), s.path.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-        s.kept = true;
-        return;
-    }
-    const DWORD error = s.exists ? GetLastError() : DWORD(ERROR_FILE_NOT_FOUND);
-    // Two failures of ReplaceFileW come after the old file has left its name: without a backup name,
-    // ERROR_UNABLE_TO_MOVE_REPLACEMENT means the old file is gone, and ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
-    // that it lies under another name. The new content is then the only copy under a known name.
-    const bool oldFileLeft = error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
-    if (error != ERROR_FILE_NOT_FOUND && !oldFileLeft)
-        fail(s.file, FileWriteStep::Replace, windowsError(error));
-    if (MoveFileExW(s.path.c_str(), s.target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        s.kept = true;
-        return;
-    }
-    // Nothing may delete the only copy left: the temporary file stays beside the target.
-    if (oldFileLeft)
-        s.kept = true;
-    fail(s.file, FileWriteStep::Replace, lastError());
+    const std::error_code error = retryWhileInUse([&s] { return s.replaceOnce(); }, [] { Sleep(InUsePauseMs); });
+    if (error)
+        fail(s.file, FileWriteStep::Replace, error);
 }
 
 unsigned long processId()

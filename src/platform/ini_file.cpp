@@ -1,6 +1,5 @@
 #include "platform/ini_file.h"
 
-#include "platform/atomic_file.h"
 #include "platform/ini_file_system.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -20,6 +19,9 @@ namespace {
 constexpr std::string_view UnableToWrite = "Unable to write to ";
 constexpr std::string_view DefaultLineEnding = "\r\n";
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+// The system reads a file that starts with a UTF-16 byte-order mark as UTF-16 text.
+constexpr std::string_view Utf16LeBom = "\xFF\xFE";
+constexpr std::string_view Utf16BeBom = "\xFE\xFF";
 
 // ---------------------------------------------------------------------------------------------
 // The text
@@ -27,29 +29,33 @@ constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 struct Line
 {
     std::string text; // without its ending
-    std::string ending; // "\r\n", "\n", or empty for a last line without one
+    std::string ending; // "\r\n", "\n", "\r", or empty for a last line without one
 };
 
+// The system's profile reader ends a line at every carriage return and at every line feed, so a lone
+// CR (an old Mac line ending, or a stray one inside a line) starts a new line as LF does.
 std::vector<Line> splitLines(std::string_view content)
 {
     std::vector<Line> lines;
     while (!content.empty()) {
-        const std::size_t newline = content.find('\n');
-        if (newline == std::string_view::npos) {
+        const std::size_t end = content.find_first_of("\r\n");
+        if (end == std::string_view::npos) {
             lines.push_back({std::string(content), ""});
             break;
         }
-        const bool crlf = newline > 0 && content[newline - 1] == '\r';
-        const std::size_t textLength = crlf ? newline - 1 : newline;
-        lines.push_back({std::string(content.substr(0, textLength)), crlf ? "\r\n" : "\n"});
-        content.remove_prefix(newline + 1);
+        const bool crlf = content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n';
+        const std::size_t endingLength = crlf ? 2 : 1;
+        lines.push_back({std::string(content.substr(0, end)), std::string(content.substr(end, endingLength))});
+        content.remove_prefix(end + endingLength);
     }
     return lines;
 }
 
+// The blanks that the system's reader strips around lines and names: the C locale's white space and
+// the end-of-file mark Ctrl+Z (0x1A) that old editors left behind.
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == '\x1A';
 }
 
 std::string_view trimmed(std::string_view text)
@@ -59,6 +65,13 @@ std::string_view trimmed(std::string_view text)
     while (!text.empty() && isBlank(text.back()))
         text.remove_suffix(1);
     return text;
+}
+
+// A name as the system compares it: without its blanks, and ending at a NUL byte.
+std::string_view nameOf(std::string_view text)
+{
+    text = trimmed(text);
+    return text.substr(0, text.find('\0'));
 }
 
 // The text of a line as the profile rules see it (a UTF-8 byte-order mark at the file's start is no
@@ -71,14 +84,14 @@ std::string_view meaningfulText(const std::vector<Line>& lines, std::size_t inde
     return trimmed(text);
 }
 
-// The section name of a header line "[name]", or nothing for any other line. A header without its
-// closing bracket runs to the end of the line.
+// The section name of a header line "[name]", or nothing for any other line. The name runs to the
+// line's last "]"; a line without one is no header but an ordinary line of the section before it.
 std::optional<std::string_view> sectionName(std::string_view text)
 {
-    if (!text.starts_with('['))
+    const std::size_t close = text.rfind(']');
+    if (!text.starts_with('[') || close == std::string_view::npos)
         return std::nullopt;
-    text.remove_prefix(1);
-    return trimmed(text.substr(0, text.find(']')));
+    return nameOf(text.substr(1, close - 1));
 }
 
 // The key name of a line inside a section: the text before "=", or the whole line for a key that has
@@ -87,7 +100,7 @@ std::optional<std::string_view> keyName(std::string_view text)
 {
     if (text.empty() || text.starts_with(';'))
         return std::nullopt;
-    return trimmed(text.substr(0, text.find('=')));
+    return nameOf(text.substr(0, text.find('=')));
 }
 
 bool hasLineBreakOrNul(std::string_view text)
@@ -163,6 +176,9 @@ std::string withProfileString(
     if (section.empty() || key.empty())
         throw std::invalid_argument("ini section and key must not be blank");
 
+    if (content.starts_with(Utf16LeBom) || content.starts_with(Utf16BeBom))
+        throw UnsupportedProfileText("ini file in UTF-16");
+
     std::vector<Line> lines = splitLines(content);
     const std::string lineEnding
         = !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : std::string(DefaultLineEnding);
@@ -222,14 +238,11 @@ std::string withProfileString(
 
 void writeProfileString(const fs::path& file, std::string_view section, std::string_view key, std::string_view value)
 {
+    checkArguments(section, key, value);
     // Reading follows a symbolic link as the writer does, so the file read is the file replaced.
     const std::optional<std::string> old = readExisting(file);
-    const std::string content = withProfileString(old.value_or(std::string()), section, key, value);
-    try {
-        writeFileAtomically(file, content);
-    } catch (const FileWriteError&) {
+    if (!detail::setProfileKey(file, old, trimmed(section), trimmed(key), value))
         throw writeFailure(file);
-    }
 }
 
 } // namespace platform

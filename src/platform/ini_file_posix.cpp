@@ -1,3 +1,5 @@
+#include "platform/atomic_file.h"
+#include "platform/ini_file.h"
 #include "platform/ini_file_system.h"
 
 #include <cerrno>
@@ -62,6 +64,19 @@ IniFileBytes readIniFileBytes(const std::filesystem::path& file)
         content.append(buffer, static_cast<std::size_t>(got));
     }
     return {true, true, std::move(content)};
+}
+
+bool setProfileKey(const std::filesystem::path& file, const std::optional<std::string>& old, std::string_view section,
+    std::string_view key, std::string_view value)
+{
+    try {
+        writeFileAtomically(file, withProfileString(old.value_or(std::string()), section, key, value));
+        return true;
+    } catch (const UnsupportedProfileText&) {
+        return false;
+    } catch (const FileWriteError&) {
+        return false;
+    }
 }
 
 } // namespace platform::detail

@@ -1,5 +1,6 @@
 #include "file_helpers.h"
 #include "platform/atomic_file.h"
+#include "platform/atomic_file_system.h"
 #include "platform/paths.h"
 #include "support/temp_folder.h"
 
@@ -566,5 +567,35 @@ TEST_F(AtomicFileTest, aProducerThatSwallowsAWriteFailureCannotMakeThePartialFil
 }
 
 #endif
+
+// A step that another program's handle refuses is tried again, a bounded number of times; any other
+// failure ends it at once.
+TEST(RetryWhileInUse, triesAgainOnlyWhileTheFileIsInUse)
+{
+#ifdef _WIN32
+    const std::error_code inUse(ERROR_SHARING_VIOLATION, std::system_category());
+#else
+    const std::error_code inUse(ETXTBSY, std::generic_category());
+#endif
+    const std::error_code denied = std::make_error_code(std::errc::permission_denied);
+    struct Row
+    {
+        int failuresInUse; // before the last answer
+        std::error_code last;
+        int tries;
+        std::error_code result;
+    };
+    const int all = platform::detail::InUseAttempts;
+    for (const Row& row :
+        {Row {2, {}, 3, {}}, Row {0, denied, 1, denied}, Row {1, denied, 2, denied}, Row {all + 5, {}, all, inUse}}) {
+        int tries = 0;
+        int pauses = 0;
+        const std::error_code result = platform::detail::retryWhileInUse(
+            [&] { return tries++ < row.failuresInUse ? inUse : row.last; }, [&] { ++pauses; });
+        EXPECT_EQ(result, row.result) << row.failuresInUse;
+        EXPECT_EQ(tries, row.tries) << row.failuresInUse;
+        EXPECT_EQ(pauses, tries - 1);
+    }
+}
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "platform/user_error.h"
 #include "support/temp_folder.h"
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -59,7 +61,13 @@ INSTANTIATE_TEST_SUITE_P(Files, ProfileText,
         Edit {"keyBeforeAnySectionIgnored", "S=0\n[Sec]\n", "S=0\n[Sec]\nS=1\n"},
         Edit {"oldValueWithEquals", "[Sec]\nS=a=b\n", "[Sec]\nS=1\n"},
         Edit {"byteOrderMark", "\xEF\xBB\xBF[Sec]\r\nS=0\r\n", "\xEF\xBB\xBF[Sec]\r\nS=1\r\n"},
-        Edit {"otherBytesKept", "[Sec]\nS=0\n\xF1\x01\tz\r\r\n", "[Sec]\nS=1\n\xF1\x01\tz\r\r\n"}),
+        Edit {"otherBytesKept", "[Sec]\nS=0\n\xF1\x01\tz\r\r\n", "[Sec]\nS=1\n\xF1\x01\tz\r\r\n"},
+        // The system's reader: a lone CR ends a line, a header runs to its last "]", a "[" line without
+        // one is an ordinary line, and vertical tab, form feed and Ctrl+Z are blanks.
+        Edit {"loneCrEndsALine", "[A]\nS=0\r[Sec]\r\nx=2\n", "[A]\nS=0\r[Sec]\r\nx=2\nS=1\n"},
+        Edit {"headerWithoutClosingBracket", "[Sec\r", "[Sec\r\r[Sec]\rS=1\r"},
+        Edit {"nameRunsToTheLastBracket", "[Sec]]\nS=0\n", "[Sec]]\nS=0\n\n[Sec]\nS=1\n"},
+        Edit {"otherBlanks", "[ Sec\f]\n\x1AS\v=0\n", "[ Sec\f]\n\x1AS\v=1\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProfileText, rejectsNamesAndValuesThatWouldBreakTheFile)
@@ -71,6 +79,7 @@ TEST(ProfileText, rejectsNamesAndValuesThatWouldBreakTheFile)
     EXPECT_THROW(platform::withProfileString("", "s", "[k", "v"), std::invalid_argument);
     EXPECT_THROW(platform::withProfileString("", "s", "k", "1\r\n[x]"), std::invalid_argument);
     EXPECT_THROW(platform::withProfileString("", "s\n", "k", "v"), std::invalid_argument);
+    EXPECT_THROW(platform::withProfileString("\xFF\xFE[\0s\0]\0", "s", "k", "v"), platform::UnsupportedProfileText);
 }
 
 using platform::testing::folderEntries;
@@ -109,8 +118,11 @@ TEST_F(ProfileFile, existingFileIsEditedAndKeepsItsPermissions)
     writeAll(file, "[General]\r\nDatos=c:\\mtemp\r\n[transformadores]\r\ntransformado=0\r\nOtro=x");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     platform::writeProfileString(file, "Transformadores", "Transformado", "1");
+#ifdef _WIN32
+    // The system's writer ends every line it writes.
+    EXPECT_EQ(readAll(file), "[General]\r\nDatos=c:\\mtemp\r\n[transformadores]\r\ntransformado=1\r\nOtro=x\r\n");
+#else
     EXPECT_EQ(readAll(file), "[General]\r\nDatos=c:\\mtemp\r\n[transformadores]\r\ntransformado=1\r\nOtro=x");
-#ifndef _WIN32
     EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 #endif
     EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"Morvanta.ini"});
@@ -224,6 +236,113 @@ INSTANTIATE_TEST_SUITE_P(Files, ProfileReadBack,
             "[General]\nDatos=c:\\mtemp\nCurso=2025-2026\n[Transformadores]\nTransformado=1\nOtro=x\n", "0"},
         HostIni {"sectionInOtherCase", "[TRANSFORMADORES]\r\ntransformado = 0\r\n", "1"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Another program holds the file open for reading and writing, but not for deletion, as editors do:
+// the copy cannot take the file's place, and the system writes the key in the file itself.
+TEST_F(ProfileFile, aFileThatCannotBeReplacedGetsTheKeyInPlace)
+{
+    const fs::path file = m_dir / "Morvanta.ini";
+    writeAll(file, "[General]\r\nDatos=c:\\mtemp\r\n");
+    const HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    platform::writeProfileString(file, "Transformadores", "Transformado", "1");
+    CloseHandle(held);
+    EXPECT_EQ(readAll(file), "[General]\r\nDatos=c:\\mtemp\r\n[Transformadores]\r\nTransformado=1\r\n");
+    EXPECT_EQ(folderEntries(m_dir), std::vector<std::string> {"Morvanta.ini"});
+}
+
+// Every file of the ini fuzzer's seeds and findings, edited by our writer and by the system's
+// WritePrivateProfileStringW alone, reads the same through the system's reader: the same sections in
+// the same order, and in each the same keys with the same values. The portable rules
+// (withProfileString) are held against the system's WritePrivateProfileStringA on the same bytes.
+struct FuzzIni
+{
+    std::string name;
+    std::string section, key, value, content;
+};
+
+void PrintTo(const FuzzIni& ini, std::ostream* os)
+{
+    *os << ini.name;
+}
+
+std::vector<FuzzIni> fuzzIniInputs()
+{
+    constexpr std::string_view Marker = "@@PART@@";
+    std::vector<FuzzIni> inputs;
+    for (const char* kind : {"corpus", "regressions"}) {
+        for (const auto& entry : fs::directory_iterator(fs::path(FUZZ_DIR) / kind / "ini")) {
+            std::string rest = readAll(entry.path());
+            std::vector<std::string> parts;
+            for (std::size_t at; parts.size() < 3 && (at = rest.find(Marker)) != std::string::npos;) {
+                parts.push_back(rest.substr(0, at));
+                rest.erase(0, at + Marker.size());
+            }
+            if (parts.size() == 3) {
+                std::string name = std::string(kind) + "_" + entry.path().filename().string();
+                std::replace_if(
+                    name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+                inputs.push_back({name, parts[0], parts[1], parts[2], rest});
+            }
+        }
+    }
+    return inputs;
+}
+
+// The file as the system's reader gives it, a line a section or key.
+std::vector<std::string> systemReading(const fs::path& file)
+{
+    std::vector<std::string> reading;
+    std::vector<wchar_t> names(1 << 16), keys(1 << 16), value(1 << 16);
+    GetPrivateProfileSectionNamesW(names.data(), DWORD(names.size()), file.c_str());
+    for (const wchar_t* section = names.data(); *section; section += wcslen(section) + 1) {
+        reading.push_back("[" + platform::narrow(section) + "]");
+        GetPrivateProfileStringW(section, nullptr, L"", keys.data(), DWORD(keys.size()), file.c_str());
+        for (const wchar_t* key = keys.data(); *key; key += wcslen(key) + 1) {
+            GetPrivateProfileStringW(section, key, L"", value.data(), DWORD(value.size()), file.c_str());
+            reading.push_back(platform::narrow(key) + "=" + platform::narrow(value.data()));
+        }
+    }
+    return reading;
+}
+
+class ProfileLikeTheSystem : public ProfileFile, public ::testing::WithParamInterface<FuzzIni>
+{
+};
+
+TEST_P(ProfileLikeTheSystem, readsAsTheSystemsOwnWrite)
+{
+    const FuzzIni& in = GetParam();
+    const fs::path ours = m_dir / "ours.ini", system = m_dir / "system.ini";
+    const fs::path portable = m_dir / "portable.ini", systemA = m_dir / "systemA.ini";
+    for (const fs::path& file : {ours, system, systemA})
+        writeAll(file, in.content);
+    try {
+        platform::writeProfileString(ours, in.section, in.key, in.value);
+    } catch (const std::invalid_argument&) {
+        GTEST_SKIP() << "names the writer refuses";
+    }
+    WritePrivateProfileStringW(platform::widen(in.section).c_str(), platform::widen(in.key).c_str(),
+        platform::widen(in.value).c_str(), system.c_str());
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, system.c_str());
+    EXPECT_EQ(systemReading(ours), systemReading(system));
+    EXPECT_NE(systemReading(ours), std::vector<std::string> {});
+
+    std::string text;
+    try {
+        text = platform::withProfileString(in.content, in.section, in.key, in.value);
+    } catch (const platform::UnsupportedProfileText&) {
+        return;
+    }
+    writeAll(portable, text);
+    WritePrivateProfileStringA(in.section.c_str(), in.key.c_str(), in.value.c_str(), systemA.string().c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, systemA.string().c_str());
+    EXPECT_EQ(systemReading(portable), systemReading(systemA));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fuzz, ProfileLikeTheSystem, ::testing::ValuesIn(fuzzIniInputs()), [](const auto& info) { return info.param.name; });
 
 #else
 // A write that fails halfway (here: the file size limit) leaves the old file whole and no temporary file.
