@@ -2,7 +2,10 @@
 # make build: install what is missing and build every Linux program (the desktop program too) and its tests.
 # make test: install what is missing, build, and run every test twice (normal build, then with
 #            AddressSanitizer and UndefinedBehaviorSanitizer), then the Windows build's tests under
-#            Wine and a check of the Windows package, then each fuzz target for a minute.
+#            Wine and a check of the Windows package, then each fuzz target over its committed inputs
+#            (seeds and earlier findings, each once: the same answer on every run).
+# make fuzz: each fuzz target exploring for FUZZ_SECONDS (600), with the committed inputs as seeds;
+#            a finding is mended and its input kept in fuzz/regressions/TARGET.
 # make windows: build the core, TransSelvarEDUCA.exe (the desktop program on the Win32 API),
 #            educa-export.exe, their tests and EDUCA.chm for 32-bit Windows (mingw-w64, i686) into
 #            build-win/bin.
@@ -15,7 +18,7 @@ ASAN_BUILD ?= build-asan
 WIN_BUILD ?= build-win
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-bench
-FUZZ_SECONDS ?= 60
+FUZZ_SECONDS ?= 600
 FUZZ_TARGETS ?= table export command_line ini
 CMAKE_FLAGS ?=
 WIN_CMAKE_FLAGS ?=
@@ -27,7 +30,7 @@ ifneq ($(SOURCE_DATE_EPOCH),)
 export SOURCE_DATE_EPOCH
 endif
 
-.PHONY: all deps deps-build deps-demo deps-windows build demo check-reproducible test test-normal test-asan test-windows test-fuzz windows package package-windows bench \
+.PHONY: all deps deps-build deps-demo deps-windows build demo check-reproducible test test-normal test-asan test-windows test-fuzz fuzz windows package package-windows bench \
 	clean format format-check check-layers
 
 all: build
@@ -95,8 +98,14 @@ package: build package-windows
 check-reproducible:
 	./scripts/check-reproducible.sh
 
-# The fuzz targets, built with clang in their own folder, FUZZ_SECONDS each (scripts/fuzz.sh).
+# The fuzz targets, built with clang in their own folder (scripts/fuzz.sh): in make test each runs
+# its committed inputs once; make fuzz explores for FUZZ_SECONDS each.
 test-fuzz: deps
+	@for t in $(FUZZ_TARGETS); do \
+		FUZZ_BUILD=$(FUZZ_BUILD) JOBS=$(JOBS) ./scripts/fuzz.sh $$t replay || exit 1; \
+	done
+
+fuzz: deps
 	@for t in $(FUZZ_TARGETS); do \
 		FUZZ_BUILD=$(FUZZ_BUILD) JOBS=$(JOBS) ./scripts/fuzz.sh $$t $(FUZZ_SECONDS) || exit 1; \
 	done
