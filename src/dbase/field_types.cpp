@@ -369,29 +369,29 @@ namespace {
 // Which file families a row of the type table applies to.
 enum FormatSet : unsigned
 {
-    kDBase3 = 1u << 0,
-    kDBase4 = 1u << 1,
-    kDBase7 = 1u << 2,
-    kFoxPro = 1u << 3,
-    kVisualFoxPro = 1u << 4,
-    kAll = kDBase3 | kDBase4 | kDBase7 | kFoxPro | kVisualFoxPro,
-    kNotVfp = kAll & ~kVisualFoxPro,
-    kNotDBase7 = kAll & ~kDBase7,
+    DBase3 = 1u << 0,
+    DBase4 = 1u << 1,
+    DBase7 = 1u << 2,
+    FoxPro = 1u << 3,
+    VisualFoxPro = 1u << 4,
+    All = DBase3 | DBase4 | DBase7 | FoxPro | VisualFoxPro,
+    NotVfp = All & ~VisualFoxPro,
+    NotDBase7 = All & ~DBase7,
 };
 
 unsigned formatBit(Format format)
 {
     switch (format) {
     case Format::DBase3:
-        return kDBase3;
+        return DBase3;
     case Format::DBase4:
-        return kDBase4;
+        return DBase4;
     case Format::DBase7:
-        return kDBase7;
+        return DBase7;
     case Format::FoxPro:
-        return kFoxPro;
+        return FoxPro;
     case Format::VisualFoxPro:
-        return kVisualFoxPro;
+        return VisualFoxPro;
     }
     return 0;
 }
@@ -407,30 +407,30 @@ struct FieldTypeEntry
 
 // The letter alone does not decide: B, I, @ and the memo reference width depend on the family.
 constexpr FieldTypeEntry FieldTypes[] = {
-    {'C', kAll, 0, 0, {FieldKind::Character, decodeCharacter, false}},
-    {'N', kAll, 0, 0, {FieldKind::Float, decodeNumeric, false}},
-    {'F', kAll, 0, 0, {FieldKind::Float, decodeNumeric, false}},
-    {'L', kAll, 1, 1, {FieldKind::Logical, decodeLogical, false}},
-    {'D', kAll, 8, 0, {FieldKind::Date, decodeDate, false}},
-    {'M', kNotVfp, 10, 10, {FieldKind::Memo, decodeMemoText, true}},
-    {'M', kVisualFoxPro, 4, 4, {FieldKind::Memo, decodeMemoTextVfp, true}},
-    {'B', kNotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
-    {'B', kVisualFoxPro, 8, 8, {FieldKind::Float, decodeDoubleLe, false}},
-    {'G', kNotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
-    {'G', kVisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
-    {'P', kNotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
-    {'P', kVisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
-    {'W', kVisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
-    {'I', kDBase7, 4, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
-    {'+', kDBase7, 4, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
-    {'I', kNotDBase7, 4, 4, {FieldKind::Integer, decodeInt32Le, false}},
-    {'O', kDBase7, 8, 8, {FieldKind::Float, decodeOrderedDoubleBe, false}},
-    {'@', kDBase7, 8, 8, {FieldKind::DateTime, decodeTimestampBe, false}},
-    {'@', kNotDBase7, 8, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
-    {'T', kAll, 8, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
-    {'Y', kAll, 8, 8, {FieldKind::Decimal, decodeCurrency, false}},
-    {'V', kVisualFoxPro, 0, 0, {FieldKind::Character, decodeVarChar, false}},
-    {'Q', kVisualFoxPro, 0, 0, {FieldKind::Blob, decodeVarBinary, false}},
+    {'C', All, 0, 0, {FieldKind::Character, decodeCharacter, false}},
+    {'N', All, 0, 0, {FieldKind::Float, decodeNumeric, false}},
+    {'F', All, 0, 0, {FieldKind::Float, decodeNumeric, false}},
+    {'L', All, 1, 1, {FieldKind::Logical, decodeLogical, false}},
+    {'D', All, 8, 0, {FieldKind::Date, decodeDate, false}},
+    {'M', NotVfp, 10, 10, {FieldKind::Memo, decodeMemoText, true}},
+    {'M', VisualFoxPro, 4, 4, {FieldKind::Memo, decodeMemoTextVfp, true}},
+    {'B', NotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'B', VisualFoxPro, 8, 8, {FieldKind::Float, decodeDoubleLe, false}},
+    {'G', NotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'G', VisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'P', NotVfp, 10, 10, {FieldKind::Blob, decodeMemoBlob, true}},
+    {'P', VisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'W', VisualFoxPro, 4, 4, {FieldKind::Blob, decodeMemoBlobVfp, true}},
+    {'I', DBase7, 4, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
+    {'+', DBase7, 4, 4, {FieldKind::Integer, decodeOrderedInt32Be, false}},
+    {'I', NotDBase7, 4, 4, {FieldKind::Integer, decodeInt32Le, false}},
+    {'O', DBase7, 8, 8, {FieldKind::Float, decodeOrderedDoubleBe, false}},
+    {'@', DBase7, 8, 8, {FieldKind::DateTime, decodeTimestampBe, false}},
+    {'@', NotDBase7, 8, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
+    {'T', All, 8, 8, {FieldKind::DateTime, decodeJulianDateTime, false}},
+    {'Y', All, 8, 8, {FieldKind::Decimal, decodeCurrency, false}},
+    {'V', VisualFoxPro, 0, 0, {FieldKind::Character, decodeVarChar, false}},
+    {'Q', VisualFoxPro, 0, 0, {FieldKind::Blob, decodeVarBinary, false}},
 };
 
 } // namespace

@@ -16,16 +16,16 @@ namespace {
 // The FoxPro header fills the first 512 bytes, as does the dBase one with its usual block size.
 constexpr std::size_t HeaderSize = 512;
 constexpr std::size_t MinimumHeaderSize = 24;
-constexpr std::uint32_t kDbt3BlockSize = 512;
+constexpr std::uint32_t Dbt3BlockSize = 512;
 // dBase IV-7 header: block size (LE) at 20.
 constexpr std::size_t DbtBlockSizeOffset = 20;
 // FoxPro header: block size (BE) at 6.
 constexpr std::size_t FptBlockSizeOffset = 6;
 // A dBase IV-7 memo block starts FF FF 08 00, then the length (LE) including these 8 bytes.
-constexpr std::array<unsigned char, 4> kDbt4BlockMark {0xFF, 0xFF, 0x08, 0x00};
+constexpr std::array<unsigned char, 4> Dbt4BlockMark {0xFF, 0xFF, 0x08, 0x00};
 constexpr std::size_t BlockHeaderSize = 8;
 constexpr char Dbt3End = 0x1A;
-constexpr std::uint32_t kFptTextType = 1;
+constexpr std::uint32_t FptTextType = 1;
 
 } // namespace
 
@@ -54,7 +54,7 @@ MemoFile::MemoFile(const std::filesystem::path& path, Style expected)
     } else {
         m_style = Style::Dbt;
         // dBase III keeps no block size (512); dBase IV-7 gives it, 0 standing for the default.
-        m_blockSize = dbtBlockSize != 0 ? dbtBlockSize : kDbt3BlockSize;
+        m_blockSize = dbtBlockSize != 0 ? dbtBlockSize : Dbt3BlockSize;
     }
 }
 
@@ -103,7 +103,7 @@ MemoFile::Data MemoFile::readDbt(std::uint64_t start) const
     const std::uint64_t available = m_file.size() - start;
     const std::string_view head = bytesFrom(start, BlockHeaderSize).substr(0, BlockHeaderSize);
 
-    if (head.size() == BlockHeaderSize && std::memcmp(head.data(), kDbt4BlockMark.data(), kDbt4BlockMark.size()) == 0) {
+    if (head.size() == BlockHeaderSize && std::memcmp(head.data(), Dbt4BlockMark.data(), Dbt4BlockMark.size()) == 0) {
         // dBase IV-7: the stored length counts the 8-byte block header too.
         const std::uint32_t stored = readLe32(head.data() + 4);
         if (stored < BlockHeaderSize || stored - BlockHeaderSize > available - BlockHeaderSize)
@@ -141,7 +141,7 @@ MemoFile::Data MemoFile::readFpt(std::uint64_t start) const
     const std::uint32_t length = readBe32(head.data() + 4);
     if (length > available - BlockHeaderSize)
         fail();
-    return Data {bytesFrom(start + BlockHeaderSize, length).substr(0, length), type == kFptTextType};
+    return Data {bytesFrom(start + BlockHeaderSize, length).substr(0, length), type == FptTextType};
 }
 
 } // namespace dbase::detail

@@ -33,7 +33,7 @@ constexpr char DeletedFlag = '*';
 // The end-of-file mark, which follows the last record.
 constexpr char EndOfFile = 0x1A;
 constexpr char NullFlagsType = '0';
-constexpr std::uint64_t kNoRecord = static_cast<std::uint64_t>(-1);
+constexpr std::uint64_t NoRecord = static_cast<std::uint64_t>(-1);
 
 // How value() reads one visible column.
 struct ColumnReader
@@ -93,7 +93,7 @@ private:
     mutable std::uint64_t m_blockFirst = 0;
     mutable std::uint64_t m_blockCount = 0;
     std::uint64_t m_next = 0; // the next record to look at
-    std::uint64_t m_current = kNoRecord; // the fetched record
+    std::uint64_t m_current = NoRecord; // the fetched record
     mutable const char* m_currentBytes = nullptr; // its bytes while the block holds them
 };
 
@@ -165,7 +165,7 @@ void DbfTable::buildColumns()
     const bool vfp = m_layout.format == Format::VisualFoxPro;
     int nextBit = 0;
     for (const ColumnDescriptor& descriptor : m_layout.columns) {
-        const bool nullable = vfp && (descriptor.flags & detail::kNullableColumn) != 0;
+        const bool nullable = vfp && (descriptor.flags & detail::NullableColumn) != 0;
         const bool variable = vfp && (descriptor.type == 'V' || descriptor.type == 'Q');
         // Bits of _NullFlags go to the columns in order: a length bit to every V and Q column, then a
         // null bit to every nullable one.
@@ -179,7 +179,7 @@ void DbfTable::buildColumns()
             }
             continue;
         }
-        if (vfp && (descriptor.flags & detail::kSystemColumn) != 0)
+        if (vfp && (descriptor.flags & detail::SystemColumn) != 0)
             continue;
 
         const FieldType* type = detail::fieldTypeFor(m_layout.format, descriptor.type, descriptor.length);
@@ -200,7 +200,7 @@ void DbfTable::buildColumns()
         reader.nullBit = nullBit;
         reader.lengthBit = lengthBit;
         reader.context.codePage = m_codePage;
-        reader.context.convertText = !(vfp && (descriptor.flags & detail::kBinaryColumn) != 0);
+        reader.context.convertText = !(vfp && (descriptor.flags & detail::BinaryColumn) != 0);
         m_readers.push_back(reader);
     }
 }
@@ -237,7 +237,7 @@ void DbfTable::openMemoFile()
 void DbfTable::rewind()
 {
     m_next = 0;
-    m_current = kNoRecord;
+    m_current = NoRecord;
     m_currentBytes = nullptr;
 }
 
@@ -292,7 +292,7 @@ ValueView DbfTable::view(std::size_t column) const
 {
     if (column >= m_readers.size())
         throw std::out_of_range("dbase::Table::value: column out of range");
-    if (m_current == kNoRecord)
+    if (m_current == NoRecord)
         fail(NoCurrentRecord, messages::NoCurrentRecord);
     const ColumnReader& reader = m_readers[column];
     if (reader.type == nullptr)

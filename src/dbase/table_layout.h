@@ -37,9 +37,9 @@ struct TableLayout
 inline constexpr std::size_t ReadBlockBytes = 1 << 20;
 
 // Visual FoxPro column flags.
-inline constexpr std::uint8_t kSystemColumn = 0x01;
-inline constexpr std::uint8_t kNullableColumn = 0x02;
-inline constexpr std::uint8_t kBinaryColumn = 0x04;
+inline constexpr std::uint8_t SystemColumn = 0x01;
+inline constexpr std::uint8_t NullableColumn = 0x02;
+inline constexpr std::uint8_t BinaryColumn = 0x04;
 
 // The size of the fixed header, which is enough to learn the header length: 32 bytes, 68 in dBase 7.
 std::size_t fixedHeaderSize(std::uint8_t versionByte);

@@ -11,11 +11,11 @@
 namespace dbase {
 namespace {
 
-const std::filesystem::path kFixtures = DBASE_FIXTURE_DIR;
+const std::filesystem::path Fixtures = DBASE_FIXTURE_DIR;
 
 std::unique_ptr<Table> openFixture(std::string_view name)
 {
-    return Table::open(kFixtures, name, OpenMode::ReadOnly);
+    return Table::open(Fixtures, name, OpenMode::ReadOnly);
 }
 
 std::size_t columnIndex(const Table& table, std::string_view name)
