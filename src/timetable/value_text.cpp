@@ -15,7 +15,7 @@ namespace timetable {
 namespace {
 
 // Names used when the system gives none.
-const std::array<std::string, 12> spanishLongMonths = {
+const std::array<std::string, 12> SpanishLongMonths = {
     "Enero",
     "Febrero",
     "Marzo",
@@ -29,7 +29,7 @@ const std::array<std::string, 12> spanishLongMonths = {
     "Noviembre",
     "Diciembre",
 };
-const std::array<std::string, 12> spanishShortMonths = {
+const std::array<std::string, 12> SpanishShortMonths = {
     "Ene",
     "Feb",
     "Mar",
@@ -43,7 +43,7 @@ const std::array<std::string, 12> spanishShortMonths = {
     "Nov",
     "Dic",
 };
-const std::array<std::string, 7> spanishLongDays = {
+const std::array<std::string, 7> SpanishLongDays = {
     "Domingo",
     "Lunes",
     "Martes",
@@ -53,7 +53,7 @@ const std::array<std::string, 7> spanishLongDays = {
     "S\xC3\xA1"
     "bado",
 };
-const std::array<std::string, 7> spanishShortDays = {
+const std::array<std::string, 7> SpanishShortDays = {
     "Dom",
     "Lun",
     "Mar",
@@ -99,16 +99,16 @@ std::string monthName(const dbase::Date& date, const platform::RegionalSettings&
         return {};
     const std::size_t index = static_cast<std::size_t>(date.month - 1);
     if (full)
-        return settings.longMonthNames ? (*settings.longMonthNames)[index] : spanishLongMonths[index];
-    return settings.shortMonthNames ? (*settings.shortMonthNames)[index] : spanishShortMonths[index];
+        return settings.longMonthNames ? (*settings.longMonthNames)[index] : SpanishLongMonths[index];
+    return settings.shortMonthNames ? (*settings.shortMonthNames)[index] : SpanishShortMonths[index];
 }
 
 std::string dayName(const dbase::Date& date, const platform::RegionalSettings& settings, bool full)
 {
     const std::size_t index = weekday(date);
     if (full)
-        return settings.longDayNames ? (*settings.longDayNames)[index] : spanishLongDays[index];
-    return settings.shortDayNames ? (*settings.shortDayNames)[index] : spanishShortDays[index];
+        return settings.longDayNames ? (*settings.longDayNames)[index] : SpanishLongDays[index];
+    return settings.shortDayNames ? (*settings.shortDayNames)[index] : SpanishShortDays[index];
 }
 
 bool isMidnight(const dbase::TimeOfDay& time)
