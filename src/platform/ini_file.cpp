@@ -1,6 +1,7 @@
 #include "platform/ini_file.h"
 
 #include "platform/ini_file_system.h"
+#include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/user_error.h"
@@ -16,7 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view UnableToWrite = "Unable to write to ";
 constexpr std::string_view DefaultLineEnding = "\r\n";
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 // The system reads a file that starts with a UTF-16 byte-order mark as UTF-16 text.
@@ -151,7 +151,7 @@ void insertAfter(std::vector<Line>& lines, std::size_t index, std::string text, 
 
 UserError writeFailure(const fs::path& file)
 {
-    return UserError(std::string(UnableToWrite) + pathText(file));
+    return UserError(messages::UnableToWrite + pathText(file));
 }
 
 // The file's bytes, or nothing when it does not exist. Throws for any other failure.
