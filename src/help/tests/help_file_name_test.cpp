@@ -67,7 +67,7 @@ TEST_P(ResolveTest, bareNamesGoBehindTheProgramDirectory)
     EXPECT_EQ(help::resolveHelpFile(GetParam().name, directory), expected);
 }
 
-const ResolveCase resolveCases[] = {
+const ResolveCase ResolveCases[] = {
     {"EDUCA.chm", "@EDUCA.chm"},
     {"EDUCA.CHM", "@EDUCA.CHM"},
     {"", ""},
@@ -79,7 +79,7 @@ const ResolveCase resolveCases[] = {
 #endif
 };
 
-INSTANTIATE_TEST_SUITE_P(Names, ResolveTest, testing::ValuesIn(resolveCases));
+INSTANTIATE_TEST_SUITE_P(Names, ResolveTest, testing::ValuesIn(ResolveCases));
 
 struct AnsiPathCase
 {

@@ -243,20 +243,20 @@ TEST_P(DateText, rendersThePicture)
     EXPECT_EQ(formatDate(GetParam().date, s), GetParam().text);
 }
 
-constexpr dbase::Date monday8Dec2025 {2025, 12, 8};
+constexpr dbase::Date Monday8Dec2025 {2025, 12, 8};
 
 INSTANTIATE_TEST_SUITE_P(Pictures, DateText,
-    ::testing::Values(DateCase {"dd/MM/yyyy", "/", monday8Dec2025, "08/12/2025"},
-        DateCase {"dd/MM/yyyy", "-", monday8Dec2025, "08-12-2025"},
-        DateCase {"dd/MM/yyyy", nullptr, monday8Dec2025, "08/12/2025"},
-        DateCase {"yyyy-MM-dd", ".", monday8Dec2025, "2025-12-08"},
-        DateCase {nullptr, nullptr, monday8Dec2025, "12/8/25"}, DateCase {"", nullptr, monday8Dec2025, "12/8/25"},
+    ::testing::Values(DateCase {"dd/MM/yyyy", "/", Monday8Dec2025, "08/12/2025"},
+        DateCase {"dd/MM/yyyy", "-", Monday8Dec2025, "08-12-2025"},
+        DateCase {"dd/MM/yyyy", nullptr, Monday8Dec2025, "08/12/2025"},
+        DateCase {"yyyy-MM-dd", ".", Monday8Dec2025, "2025-12-08"},
+        DateCase {nullptr, nullptr, Monday8Dec2025, "12/8/25"}, DateCase {"", nullptr, Monday8Dec2025, "12/8/25"},
         DateCase {nullptr, ".", {2005, 3, 4}, "3.4.05"}, DateCase {"d/M/y", "/", {2005, 3, 4}, "4/3/05"},
         DateCase {"DD/mm/YY", "/", {2005, 3, 4}, "04/03/05"}, DateCase {"d/m/yyy", "/", {99, 3, 4}, "4/3/0099"},
-        DateCase {"d 'de' mmmm 'de' yyyy", "/", monday8Dec2025, "8 de Diciembre de 2025"},
-        DateCase {"d \"de\" MMMMM", "/", monday8Dec2025, "8 de Diciembre"},
-        DateCase {"d 'd/m' m", "-", monday8Dec2025, "8 d/m 12"}, DateCase {"dd 'abc", "/", monday8Dec2025, "08 abc"},
-        DateCase {"dddd, d MMM yyyy", "/", monday8Dec2025, "Lunes, 8 Dic 2025"},
+        DateCase {"d 'de' mmmm 'de' yyyy", "/", Monday8Dec2025, "8 de Diciembre de 2025"},
+        DateCase {"d \"de\" MMMMM", "/", Monday8Dec2025, "8 de Diciembre"},
+        DateCase {"d 'd/m' m", "-", Monday8Dec2025, "8 d/m 12"}, DateCase {"dd 'abc", "/", Monday8Dec2025, "08 abc"},
+        DateCase {"dddd, d MMM yyyy", "/", Monday8Dec2025, "Lunes, 8 Dic 2025"},
         DateCase {"ddd", "/", {2025, 12, 10}, "Mie"}, DateCase {"dddd", "/", {2025, 12, 10}, "Mi\xC3\xA9rcoles"},
         DateCase {"ddd dddd", "/", {2025, 12, 7}, "Dom Domingo"},
         DateCase {"ddd dddd", "/", {2025, 12, 13},
@@ -265,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(Pictures, DateText,
         DateCase {"ddd", "/", {2000, 2, 29}, "Mar"}, DateCase {"ddd", "/", {1900, 1, 1}, "Lun"},
         DateCase {"mmm", "/", {2025, 1, 1}, "Ene"}, DateCase {"mmmm", "/", {2025, 9, 1}, "Septiembre"},
         // era letters give nothing, other letters stand as they are
-        DateCase {"ggyyyy", "/", monday8Dec2025, "2025"}, DateCase {"dd.qq.yy", "/", monday8Dec2025, "08.qq.25"},
+        DateCase {"ggyyyy", "/", Monday8Dec2025, "2025"}, DateCase {"dd.qq.yy", "/", Monday8Dec2025, "08.qq.25"},
         // a month out of range must not break the text
         DateCase {"dd/mmm/yyyy", "/", {2025, 13, 1}, "01//2025"}));
 

@@ -21,9 +21,9 @@ namespace app::qt::testing {
 
 namespace {
 
-const QString noFileName
+const QString NoFileName
     = QStringLiteral("app::qt::PlainMessageBox|TransSelvarEDUCA|Debe indicar un Nombre de Archivo");
-const QString finished = QStringLiteral("app::qt::PlainMessageBox|TransSelvarEDUCA|Proceso finalizado");
+const QString Finished = QStringLiteral("app::qt::PlainMessageBox|TransSelvarEDUCA|Proceso finalizado");
 
 std::unique_ptr<TMForm> shownStandAloneForm()
 {
@@ -207,7 +207,7 @@ void TestMainForm::cancelledExportShowsTheMessageAndKeepsTheWindow()
     script.then(clickDefaultButton());
     form->BImportar->setFocus();
     QTest::keyClick(form->BImportar, Qt::Key_Space);
-    QCOMPARE(script.seen(), QStringList({QStringLiteral("app::qt::PlacedFileDialog|Guardar Archivo XML"), noFileName}));
+    QCOMPARE(script.seen(), QStringList({QStringLiteral("app::qt::PlacedFileDialog|Guardar Archivo XML"), NoFileName}));
     QCOMPARE(script.unexpected(), 0);
     QVERIFY(form->BImportar->isVisible());
     QVERIFY(!form->hasClosed());
@@ -222,7 +222,7 @@ void TestMainForm::completedExportHidesTheExportButtonAndKeepsTheWindow()
     script.then(chooseFile(database.directory() + QStringLiteral("salida")));
     script.then(clickDefaultButton());
     QTest::mouseClick(form->BImportar, Qt::LeftButton);
-    QCOMPARE(script.seen().value(1), finished);
+    QCOMPARE(script.seen().value(1), Finished);
     QCOMPARE(script.unexpected(), 0);
 
     QVERIFY(form->BImportar->isHidden());
@@ -259,7 +259,7 @@ void TestMainForm::hostModeExportsByItselfClosesAndWritesOne()
     script.then(chooseFile(database.directory() + QStringLiteral("horario.xml")));
     script.then(clickDefaultButton());
     form->showAtStartup();
-    QCOMPARE(script.seen().value(1), finished);
+    QCOMPARE(script.seen().value(1), Finished);
     QCOMPARE(closed.count(), 1);
     // Closed inside the show step: the window never appeared.
     QVERIFY(!form->isVisible());
@@ -276,7 +276,7 @@ void TestMainForm::hostModeWithoutFileNameClosesAndWritesZero()
     script.then(rejectDialog());
     script.then(clickDefaultButton());
     form->showAtStartup();
-    QCOMPARE(script.seen().value(1), noFileName);
+    QCOMPARE(script.seen().value(1), NoFileName);
     QCOMPARE(closed.count(), 1);
     QCOMPARE(database.iniText(), QStringLiteral("[Transformadores]\r\nTransformado=0\r\n"));
 }

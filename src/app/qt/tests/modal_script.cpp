@@ -14,8 +14,8 @@ namespace app::qt::testing {
 
 namespace {
 
-constexpr qint64 stuckAfterMs = 10000;
-constexpr qint64 unexpectedAfterMs = 1000;
+constexpr qint64 StuckAfterMs = 10000;
+constexpr qint64 UnexpectedAfterMs = 1000;
 
 QString describe(QWidget* modal)
 {
@@ -67,7 +67,7 @@ void UnexpectedModalGuard::poll()
         m_shownFor.start();
         return;
     }
-    if (m_shownFor.elapsed() < unexpectedAfterMs)
+    if (m_shownFor.elapsed() < UnexpectedAfterMs)
         return;
     const QByteArray message = "a modal window that the test does not answer: " + describe(modal).toUtf8();
     QTest::qFail(message.constData(), __FILE__, __LINE__);
@@ -82,7 +82,7 @@ void ModalScript::poll()
         return;
     if (modal == m_current) {
         // A step that did not end its window must not hang the test.
-        if (m_shownFor.elapsed() > stuckAfterMs) {
+        if (m_shownFor.elapsed() > StuckAfterMs) {
             ++m_unexpected;
             dismiss(modal);
         }
