@@ -1,5 +1,6 @@
 # make demo: install what the export needs, build educa-export, and export the sample school to educa.xml.
-# make build: install what is missing and build every Linux program (the desktop program too) and its tests.
+# make build: install what is missing and build the Linux build: the core, educa-export, the help file
+#            and the tests (the desktop program is the Windows one: make windows).
 # make test: install what is missing, build, and run every test twice (normal build, then with
 #            AddressSanitizer and UndefinedBehaviorSanitizer), then the Windows build's tests under
 #            Wine and a check of the Windows package, then each fuzz target over its committed inputs
@@ -50,13 +51,13 @@ deps-windows:
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEDUCA_WERROR=$(WERROR)
 
 build: deps-build
-	$(CONFIGURE) -DEDUCA_BUILD_GUI=ON -DEDUCA_BUILD_TESTS=ON $(CMAKE_FLAGS)
+	$(CONFIGURE) -DEDUCA_BUILD_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
 
-# The demo needs the command-line tool alone: no desktop program, no help file, no tests. A later
-# make build in the same folder turns them on again.
+# The demo needs the command-line tool alone: no help file, no tests. A later make build in the same
+# folder turns them on again.
 demo: deps-demo
-	$(CONFIGURE) -DEDUCA_BUILD_GUI=OFF -DEDUCA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	$(CONFIGURE) -DEDUCA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS) --target educa-export
 	./scripts/demo.sh $(BUILD)
 

@@ -23,8 +23,6 @@ else()
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_SECTION misc)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-    # Qt's own texts in Spanish (the save dialog's, the error box's button), read at start-up.
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-translations-l10n)
 endif()
 
 include(CPack)

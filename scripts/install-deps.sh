@@ -3,7 +3,7 @@
 # for a normal user, and does nothing when everything is there already.
 #   scripts/install-deps.sh [demo] [build] [windows] [test]      (no group: all of them)
 #   demo     the command-line tool and the sample school's export with its schema check
-#   build    every Linux program, the desktop program and the tests among them
+#   build    the Linux programs (educa-export) and the tests
 #   windows  the 32-bit Windows programs (mingw-w64 for i686) and Wine's 32-bit half to test them
 #   test     everything make test runs: build, windows, the sanitizers, fuzzers and X tests
 set -euo pipefail
@@ -12,7 +12,7 @@ demo=(build-essential cmake pkg-config libfmt-dev python3 libxml2-utils)
 build=(
     "${demo[@]}"
     libgtest-dev libgmock-dev libpugixml-dev python3-dbf python3-dbfread python3-lxml
-    qt6-base-dev qt6-translations-l10n libchm-dev fp-utils libxcb1-dev fonts-dejavu-core fonts-liberation2
+    libchm-dev fp-utils
 )
 windows=(
     "${demo[@]}" fp-utils

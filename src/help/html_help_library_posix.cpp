@@ -1,4 +1,5 @@
-// No HTML Help engine of the system's own: the help layer's caller brings one (src/help/qt).
+// No HTML Help engine on this system: the help layer shows nothing. The desktop program is the
+// Windows one; on Linux it runs under Wine, whose engine it uses.
 #include "help/help_engine.h"
 
 namespace help {
