@@ -52,23 +52,6 @@ std::vector<Column> characterColumns(std::initializer_list<std::pair<const char*
     return columns;
 }
 
-class QuietUi : public exporter::ExportUi
-{
-public:
-    explicit QuietUi(std::string path)
-        : m_path(std::move(path))
-    {
-    }
-    std::optional<std::string> askSaveFileName() override { return m_path; }
-    void showInfo(const std::string&) override { }
-    void hideExportButton() override { }
-    void setDefaultCursor() override { }
-    void closeMainWindow() override { }
-
-private:
-    std::string m_path;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -234,21 +217,19 @@ int main(int argc, char** argv)
         tableBytes += fs::file_size(file);
     const double tableMegabytes = static_cast<double>(tableBytes) / 1e6;
 
-    const auto output = (root / "educa.xml").string();
-    exporter::ExportSummary summary;
+    const auto output = root / "educa.xml";
+    exporter::RowCounts rowCounts {};
     const double seconds = bench::bestOf(3, [&] {
         timetable::TimetableTables tables;
         tables.wwTableSoluc.setDatabaseName(mtemp.string());
-        exporter::AppState state;
-        QuietUi ui(output);
         exporter::ExportOptions options;
         options.dataDirectory = datos.string() + "/";
-        summary = exporter::runExport(tables, state, ui, options);
+        rowCounts = exporter::exportDocument(tables, output, options);
     });
     const double cat = bench::bestOf(3, [&] { bench::catFiles(tableFiles); });
 
     int totalRows = 0;
-    for (int count : summary.rowCounts)
+    for (int count : rowCounts)
         totalRows += count;
     const double documentMegabytes = static_cast<double>(fs::file_size(output)) / 1e6;
     const double peak = bench::peakMegabytes();
@@ -260,7 +241,7 @@ int main(int argc, char** argv)
         solucRows, otherRows, tableMegabytes, generationSeconds);
     fmt::print("elementos de fila:");
     for (std::size_t i = 0; i < exporter::SectionCount; ++i)
-        fmt::print(" {} {}", exporter::SectionNames[i], summary.rowCounts[i]);
+        fmt::print(" {} {}", exporter::SectionNames[i], rowCounts[i]);
     fmt::print("; documento {:.1f} MB\n", documentMegabytes);
     fmt::print("  {:<28} {:>9} {:>13} {:>16} {:>18} {:>10}\n", "", "tiempo", "filas/s", "MB/s (tablas)",
         "MB/s (documento)", "veces cat");

@@ -14,24 +14,6 @@ using dbase::testing::rightAligned;
 
 namespace {
 
-// Answers the save dialog with one file; messages go nowhere.
-class OneFileUi : public exporter::ExportUi
-{
-public:
-    explicit OneFileUi(std::string output)
-        : m_output(std::move(output))
-    {
-    }
-    std::optional<std::string> askSaveFileName() override { return m_output; }
-    void showInfo(const std::string&) override { }
-    void hideExportButton() override { }
-    void setDefaultCursor() override { }
-    void closeMainWindow() override { }
-
-private:
-    std::string m_output;
-};
-
 std::string c4(std::string_view text)
 {
     return padded(text, 4);
@@ -165,11 +147,9 @@ ExportOutcome exportInProcess(const fs::path& root)
     exporter::ExportOptions options;
     options.dataDirectory = (root / "datos").string() + "/";
     options.clock = [] { return platform::LocalTime {2025, 12, 8, 9, 5, 7}; };
-    exporter::AppState state;
-    OneFileUi ui((root / "salida" / "educa.xml").string());
     ExportOutcome outcome;
     try {
-        exporter::runExport(tables, state, ui, options);
+        exporter::exportDocument(tables, root / "salida" / "educa.xml", options);
         outcome.document = dbase::testing::readFile(root / "salida" / "educa.xml");
     } catch (const platform::UserError& failure) {
         outcome.failed = true;

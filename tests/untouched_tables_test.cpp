@@ -123,18 +123,7 @@ TEST_F(UntouchedTables, failedExportWithAsigOpenForWritingLeavesItAsItWas)
         tables.wwTableSoluc.setDatabaseName((m_dir / "mtemp").string());
         exporter::ExportOptions options;
         options.dataDirectory = (m_dir / "datos").string() + "/";
-        exporter::AppState state;
-        struct Ui : exporter::ExportUi
-        {
-            std::string output;
-            std::optional<std::string> askSaveFileName() override { return output; }
-            void showInfo(const std::string&) override { }
-            void hideExportButton() override { }
-            void setDefaultCursor() override { }
-            void closeMainWindow() override { }
-        } ui;
-        ui.output = (m_dir / "salida" / "educa.xml").string();
-        EXPECT_THROW(exporter::runExport(tables, state, ui, options), platform::UserError);
+        EXPECT_THROW(exporter::exportDocument(tables, m_dir / "salida" / "educa.xml", options), platform::UserError);
         ASSERT_TRUE(tables.wwTableASIGT.active());
         EXPECT_FALSE(tables.wwTableASIGT.openedReadOnly());
         EXPECT_EQ(tables.wwTableASIGT.driverName(), "FOXPRO");

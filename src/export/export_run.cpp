@@ -195,40 +195,16 @@ int writeSection(
 
 } // namespace
 
-ExportSummary runExport(TimetableTables& tables, AppState& state, ExportUi& ui, const ExportOptions& options)
+RowCounts exportDocument(TimetableTables& tables, const std::filesystem::path& output, const ExportOptions& options)
 {
-    ExportSummary summary;
-    const bool hostMode = state.savedArgumentCount == HostArgumentCount;
-
-    if (auto chosen = ui.askSaveFileName())
-        state.rememberedFileName = std::move(*chosen);
-    if (state.rememberedFileName.empty()) {
-        ui.showInfo(messages::NoFileName);
-        if (hostMode) {
-            state.outcomeFlag = 0;
-            ui.closeMainWindow();
-        }
-        summary.ending = ExportEnding::NoFileName;
-        return summary;
-    }
-
     ExchangeDocument document(options.clock);
     document.start();
-
+    RowCounts rowCounts {};
     const std::string dataDirectory = options.dataDirectory ? *options.dataDirectory : platform::programDirectory();
     for (std::size_t i = 0; i < SectionCount; ++i)
-        summary.rowCounts[i] = writeSection(document, tables.*Sections[i].table, Sections[i], dataDirectory);
-
-    document.save(platform::pathFromUtf8(state.rememberedFileName));
-
-    ui.hideExportButton();
-    ui.setDefaultCursor();
-    state.outcomeFlag = 1;
-    ui.showInfo(messages::Finished);
-    if (hostMode)
-        ui.closeMainWindow();
-    summary.ending = ExportEnding::Success;
-    return summary;
+        rowCounts[i] = writeSection(document, tables.*Sections[i].table, Sections[i], dataDirectory);
+    document.save(output);
+    return rowCounts;
 }
 
 } // namespace exporter

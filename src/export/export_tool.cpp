@@ -26,28 +26,6 @@ ToolRequest wrong(std::string problem)
     return request;
 }
 
-// The command-line tool's stand-in for the window: the file name comes from --salida, messages go to
-// standard output, and there is no button, cursor or window to change.
-class ToolUi : public ExportUi
-{
-public:
-    ToolUi(std::string output, std::ostream& out)
-        : m_output(std::move(output))
-        , m_out(out)
-    {
-    }
-
-    std::optional<std::string> askSaveFileName() override { return m_output; }
-    void showInfo(const std::string& text) override { m_out << text << '\n'; }
-    void hideExportButton() override { }
-    void setDefaultCursor() override { }
-    void closeMainWindow() override { }
-
-private:
-    std::string m_output;
-    std::ostream& m_out;
-};
-
 // Directory texts for the table layer: absolute, so that no relative text is taken for anything else.
 std::string directoryText(const std::string& given)
 {
@@ -143,7 +121,7 @@ int runExportTool(std::span<const std::string_view> arguments, std::ostream& out
         break;
     }
 
-    ExportSummary summary;
+    RowCounts rowCounts {};
     try {
         timetable::TimetableTables tables;
         if (request.solucDirectory)
@@ -151,9 +129,7 @@ int runExportTool(std::span<const std::string_view> arguments, std::ostream& out
         ExportOptions options;
         if (request.dataDirectory)
             options.dataDirectory = directoryText(*request.dataDirectory);
-        AppState state;
-        ToolUi ui(request.output, out);
-        summary = runExport(tables, state, ui, options);
+        rowCounts = exportDocument(tables, platform::pathFromUtf8(request.output), options);
     } catch (const platform::SilentAbort&) {
         return 1;
     } catch (const std::exception& failure) {
@@ -162,9 +138,10 @@ int runExportTool(std::span<const std::string_view> arguments, std::ostream& out
         return 1;
     }
 
+    out << messages::Finished << '\n';
     for (std::size_t i = 0; i < SectionCount; ++i)
-        out << sectionSummaryLine(SectionNames[i], summary.rowCounts[i]) << '\n';
-    return summary.ending == ExportEnding::Success ? 0 : 1;
+        out << sectionSummaryLine(SectionNames[i], rowCounts[i]) << '\n';
+    return 0;
 }
 
 } // namespace exporter

@@ -3,8 +3,8 @@
 // Texts of the export run, the exchange document and the command-line tool, as the user sees them (UTF-8).
 namespace exporter::messages {
 
+// The command-line tool's line after a saved document.
 inline constexpr const char* Finished = "Proceso finalizado";
-inline constexpr const char* NoFileName = "Debe indicar un Nombre de Archivo";
 
 // Document failures: the document layer's own descriptions, then the fallbacks.
 inline constexpr const char* CannotWriteFile = "No se puede escribir el archivo '{}': {}";

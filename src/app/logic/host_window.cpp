@@ -13,12 +13,8 @@ std::optional<std::string> hostWindowFailureText(HostWindowCheck check, std::uin
         return std::nullopt;
     case HostWindowCheck::Missing:
         return fmt::format(fmt::runtime(texts::HostWindowMissing), handle);
-    case HostWindowCheck::InputOnly:
-        return fmt::format(fmt::runtime(texts::HostWindowInputOnly), handle);
     case HostWindowCheck::Refused:
         return fmt::format(fmt::runtime(texts::HostWindowRefused), handle);
-    case HostWindowCheck::Unsupported:
-        return fmt::format(fmt::runtime(texts::HostWindowUnsupported), handle);
     }
     return fmt::format(fmt::runtime(texts::HostWindowMissing), handle);
 }

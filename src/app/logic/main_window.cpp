@@ -4,6 +4,7 @@
 #include "app/logic/host_ini.h"
 #include "app/logic/texts.h"
 #include "app/logic/window_geometry.h"
+#include "export/export_run.h"
 #include "export/failure_text.h"
 #include "help/help_requests.h"
 #include "help/help_unit.h"
@@ -177,7 +178,24 @@ void MainWindowController::FormClose()
 
 void MainWindowController::BImportarClick()
 {
-    exporter::runExport(m_tables, m_state, *this);
+    const bool hostMode = m_state.savedArgumentCount == HostArgumentCount;
+    if (auto chosen = askSaveFileName())
+        m_state.rememberedFileName = std::move(*chosen);
+    if (m_state.rememberedFileName.empty()) {
+        m_view.showPlainMessage(texts::NoFileName);
+        if (hostMode) {
+            m_state.outcomeFlag = 0;
+            requestClose();
+        }
+        return;
+    }
+    exporter::exportDocument(m_tables, platform::pathFromUtf8(m_state.rememberedFileName));
+    m_view.hideExportButton();
+    m_view.setDefaultCursor();
+    m_state.outcomeFlag = 1;
+    m_view.showPlainMessage(texts::Finished);
+    if (hostMode)
+        requestClose();
 }
 
 void MainWindowController::Button1Click()
@@ -190,26 +208,6 @@ std::optional<std::string> MainWindowController::askSaveFileName()
 {
     return m_view.askSaveFileName(
         m_state.rememberedFileName, saveDialogOwner(m_shown, m_host.has_value() && m_view.isHostChild()));
-}
-
-void MainWindowController::showInfo(const std::string& text)
-{
-    m_view.showPlainMessage(text);
-}
-
-void MainWindowController::hideExportButton()
-{
-    m_view.hideExportButton();
-}
-
-void MainWindowController::setDefaultCursor()
-{
-    m_view.setDefaultCursor();
-}
-
-void MainWindowController::closeMainWindow()
-{
-    requestClose();
 }
 
 int runMainWindow(MainWindowController& controller, const std::function<void()>& runEventLoop)

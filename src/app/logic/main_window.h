@@ -4,7 +4,6 @@
 #include "app/logic/host_window.h"
 #include "app/logic/layout.h"
 #include "app/logic/start_request.h"
-#include "export/export_run.h"
 #include "help/help_engine.h"
 #include "timetable/table_component.h"
 
@@ -24,6 +23,18 @@ inline constexpr int NoHostWindowExitCode = 1;
 // then never shown either.
 inline constexpr int MainWindowNotCreatedExitCode = 1;
 
+// What the program keeps from its start to its end.
+struct AppState
+{
+    // 0 or 1: 1 once an export has saved its document, 0 again when one ends without a file name in
+    // host mode; written to the host ini file on close in host mode.
+    std::int32_t outcomeFlag = 0;
+    // HostArgumentCount in host mode (set by FormCreate), else 0.
+    std::int32_t savedArgumentCount = 0;
+    // The file name last confirmed in the save dialog; never cleared.
+    std::string rememberedFileName;
+};
+
 // The window that owns a dialog of the program, which stays in front of it.
 enum class DialogOwner
 {
@@ -37,8 +48,8 @@ enum class DialogOwner
 // placed over the host window), else the application.
 DialogOwner saveDialogOwner(bool windowShown, bool hostChild);
 
-// What the main window's logic asks of the window on the screen. Each front end implements it with
-// its toolkit; MainWindowController decides when and with what.
+// What the main window's logic asks of the window on the screen. The Win32 window implements it (and
+// the logic's tests with a fake); MainWindowController decides when and with what.
 class MainWindowView
 {
 public:
@@ -77,8 +88,8 @@ public:
     // The window has closed: the program ends (the front end leaves its event loop).
     virtual void windowClosed() = 0;
 
-    // Whether the window inside the host window is a child window of it, rather than a window of its
-    // own placed over it.
+    // Whether the window inside the host window is a child window of it (on Windows), rather than a
+    // window of its own placed over it (under Wine, which draws no child of another process's window).
     virtual bool isHostChild() = 0;
     // The save dialog "Guardar Archivo XML", owned by owner and offering offeredName (may be empty);
     // the confirmed file's full path (UTF-8), or nothing when it was cancelled.
@@ -97,12 +108,12 @@ public:
 // flag and the saved argument count, FormCreate, FormShow and FormClose, the buttons, F1, the close
 // and the host window's going away. Every handler a front end calls here runs at the event boundary:
 // a failure is shown in the error box and the window stays as it was.
-class MainWindowController : public exporter::ExportUi
+class MainWindowController
 {
 public:
     MainWindowController(StartRequest request, MainWindowView& view);
     // Takes the help owner window back when the window goes without having closed.
-    ~MainWindowController() override;
+    ~MainWindowController();
     MainWindowController(const MainWindowController&) = delete;
     MainWindowController& operator=(const MainWindowController&) = delete;
 
@@ -143,12 +154,16 @@ public:
     // With the saved argument count 2, writes the outcome flag to the host ini file in the program
     // directory (throws platform::UserError when it cannot be written).
     void FormClose();
-    // The export run.
+    // The export run: the save dialog (a confirmed name is remembered); without any name ever
+    // confirmed "Debe indicar un Nombre de Archivo", and in host mode the outcome 0 and the close.
+    // Otherwise the export to the remembered name; once the document is saved, the export button is
+    // hidden, the cursor reset, the outcome set to 1, "Proceso finalizado" shown and, in host mode,
+    // the window closed. A failed export throws before any of these steps, changing nothing.
     void BImportarClick();
     // Shows the help file's table of contents.
     void Button1Click();
 
-    const exporter::AppState& appState() const { return m_state; }
+    const AppState& appState() const { return m_state; }
     const StartRequest& startRequest() const { return m_request; }
     // The host window the window lives in; nothing when it is top-level (also for a handle of 0).
     std::optional<std::uint32_t> hostWindow() const { return m_host; }
@@ -157,13 +172,8 @@ public:
     // MainWindowNotCreatedExitCode (top-level window).
     int exitCode() const { return m_exitCode; }
 
-    // The export run's window (exporter::ExportUi). The save dialog offers the name last confirmed.
-    std::optional<std::string> askSaveFileName() override;
-    void showInfo(const std::string& text) override;
-    void hideExportButton() override;
-    void setDefaultCursor() override;
-    // The run's own close in host mode: a close request.
-    void closeMainWindow() override;
+    // The save dialog, offering the name last confirmed; the confirmed name, or nothing.
+    std::optional<std::string> askSaveFileName();
 
 private:
     bool atEventBoundary(const std::function<void()>& handler);
@@ -179,7 +189,7 @@ private:
 
     StartRequest m_request;
     MainWindowView& m_view;
-    exporter::AppState m_state;
+    AppState m_state;
     timetable::TimetableTables m_tables;
     std::optional<std::uint32_t> m_host;
     bool m_closed = false;
@@ -188,7 +198,7 @@ private:
     int m_exitCode = NormalExitCode;
 };
 
-// The program once its main window's layout exists, as each front end runs it: create(), then, when
+// The program once its main window's layout exists, as the front end runs it: create(), then, when
 // the native window was made, the show step and, unless the window closed during it (a host-mode
 // export, or the host window gone meanwhile), runEventLoop until the window has closed. Answers the
 // exit code, controller.exitCode().

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "export/export_run.h"
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,7 +8,8 @@
 
 namespace app::logic {
 
-using exporter::HostArgumentCount;
+// The argument count that means host mode: the command word and the host window handle.
+inline constexpr int HostArgumentCount = 2;
 
 enum class RunMode
 {

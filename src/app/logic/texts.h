@@ -1,6 +1,6 @@
 #pragma once
 
-// The texts of the desktop program that the user sees (UTF-8), for every front end.
+// The texts of the desktop program that the user sees (UTF-8).
 namespace app::logic::texts {
 
 // Names the taskbar entry; the caption of the plain message box and of the error box.
@@ -20,6 +20,10 @@ inline constexpr const char* SaveDialogSuffix = "xml";
 
 inline constexpr const char* MessageBoxButton = "Aceptar";
 
+// The export run's two messages.
+inline constexpr const char* NoFileName = "Debe indicar un Nombre de Archivo";
+inline constexpr const char* Finished = "Proceso finalizado";
+
 // The system refused to create the main window.
 inline constexpr const char* MainWindowNotCreated = "No se puede crear la ventana principal del programa";
 
@@ -29,14 +33,8 @@ inline constexpr const char* UnexpectedFailure = "Se ha producido un error inesp
 // The host window handle names no window the program can go into; {:X} is the handle.
 inline constexpr const char* HostWindowMissing
     = "No existe la ventana {:X} del programa anfitrión: no se puede crear la ventana del programa dentro de ella";
-inline constexpr const char* HostWindowInputOnly
-    = "La ventana {:X} del programa anfitrión no puede contener otras ventanas: no se puede crear la ventana del "
-      "programa dentro de ella";
 inline constexpr const char* HostWindowRefused
     = "La ventana {:X} del programa anfitrión existe, pero el sistema no ha permitido crear la ventana del programa "
       "dentro de ella";
-inline constexpr const char* HostWindowUnsupported
-    = "Este sistema de ventanas no permite crear la ventana del programa dentro de la ventana {:X} del programa "
-      "anfitrión";
 
 } // namespace app::logic::texts

@@ -14,7 +14,6 @@ namespace exporter {
 namespace {
 
 using test::copyFixture;
-using test::FakeUi;
 using test::folderEntries;
 using test::readFile;
 using test::TempDir;
@@ -66,8 +65,6 @@ const std::string EmptyDocument = R"(<?xml version="1.0" encoding="UTF-8"?>)"
                                   R"(<SERVICIO autor="MORVANTA" fecha="08/12/2025 9:05:07" modulo="HORARIOS">)"
                                   R"(<ASIGT/><NOMASIGT/><PROFT/><GRUPT/><AULAT/><SOLUCT/></SERVICIO>)";
 
-const std::vector<std::string> SuccessEvents = {"ask", "hide", "cursor", "info:Proceso finalizado"};
-
 // A school database copied to a temporary folder: datos/ with the five tables read from the program
 // directory, mtemp/ with SOLUC, and out/ for the document.
 class ExportRunTest : public ::testing::Test
@@ -104,20 +101,20 @@ protected:
     fs::path out() const { return dir / "out"; }
     std::string outputFile() const { return platform::pathText(out() / "educa.xml"); }
 
-    ExportSummary run()
+    RowCounts run(const std::string& output = {})
     {
         if (!tables.wwTableSoluc.active())
             tables.wwTableSoluc.setDatabaseName(platform::pathText(mtemp()));
         ExportOptions options;
         options.dataDirectory = platform::pathText(datos()) + "/";
         options.clock = test::fixedMoment;
-        return runExport(tables, state, ui, options);
+        return exportDocument(tables, platform::pathFromUtf8(output.empty() ? outputFile() : output), options);
     }
 
-    std::string runFailure()
+    std::string runFailure(const std::string& output = {})
     {
         try {
-            run();
+            run(output);
         } catch (const platform::UserError& e) {
             return e.what();
         }
@@ -133,61 +130,36 @@ protected:
 
     TempDir dir;
     timetable::TimetableTables tables;
-    AppState state;
-    FakeUi ui;
 };
 
 TEST_F(ExportRunTest, writesTheWholeSchoolDocument)
 {
-    ui.answers.push_back(outputFile());
-    const auto summary = run();
+    EXPECT_EQ(run(), (RowCounts {3, 5, 5, 6, 3, 2}));
     EXPECT_EQ(readFile(outputFile()), SchoolDocument);
-    EXPECT_EQ(summary.ending, ExportEnding::Success);
-    EXPECT_EQ(summary.rowCounts, (std::array<int, SectionCount> {3, 5, 5, 6, 3, 2}));
-    EXPECT_EQ(ui.events, SuccessEvents);
-    EXPECT_EQ(state.outcomeFlag, 1);
-    EXPECT_EQ(state.rememberedFileName, outputFile());
     EXPECT_EQ(activeTables(), std::vector<bool>(6, false));
     EXPECT_EQ(folderEntries(out()), std::vector<std::string> {"educa.xml"});
 }
 
-TEST_F(ExportRunTest, hostModeClosesTheWindowAfterTheMessage)
-{
-    state.savedArgumentCount = 2;
-    ui.answers.push_back(outputFile());
-    run();
-    auto expected = SuccessEvents;
-    expected.push_back("close");
-    EXPECT_EQ(ui.events, expected);
-    EXPECT_EQ(state.outcomeFlag, 1);
-}
-
-TEST_F(ExportRunTest, replacesAnExistingFileWithoutAsking)
+TEST_F(ExportRunTest, replacesAnExistingFile)
 {
     writeFile(outputFile(), "documento anterior");
-    ui.answers.push_back(outputFile());
     run();
     EXPECT_EQ(readFile(outputFile()), SchoolDocument);
-    EXPECT_EQ(ui.events, SuccessEvents);
 }
 
 TEST_F(ExportRunTest, emptyTablesGiveAllSixSectionsInOrder)
 {
     useFixture("empty");
-    ui.answers.push_back(outputFile());
-    const auto summary = run();
+    EXPECT_EQ(run(), (RowCounts {}));
     EXPECT_EQ(readFile(outputFile()), EmptyDocument);
-    EXPECT_EQ(summary.rowCounts, (std::array<int, SectionCount> {}));
 }
 
 TEST_F(ExportRunTest, placeholderOnlyTableIsNeverAskedForTheFieldsOfItsRows)
 {
     replaceTable("PROF_ONLYSTAR.DBF", "PROF.DBF");
-    ui.answers.push_back(outputFile());
-    const auto summary = run();
+    EXPECT_EQ(run()[2], 0);
     const auto text = readFile(outputFile());
     EXPECT_NE(text.find("</NOMASIGT><PROFT/><GRUPT>"), std::string::npos) << text;
-    EXPECT_EQ(summary.rowCounts[2], 0);
 }
 
 #ifndef _WIN32
@@ -198,55 +170,28 @@ TEST_F(ExportRunTest, solucIsReadFromItsOwnFixedDirectory)
     TempDir driveC;
     fs::create_directory(driveC / "mtemp");
     fs::copy_file(mtemp() / "SOLUC.DBF", driveC / "mtemp" / "SOLUC.DBF");
-    ui.answers.push_back(outputFile());
     ExportOptions options;
     options.dataDirectory = datos().string() + "/";
     options.clock = test::fixedMoment;
     EXPECT_EQ(tables.wwTableSoluc.databaseName(), "c:\\mtemp");
     {
         support::ScopedEnvironment drive("EDUCA_DRIVE_C", driveC.path().string());
-        runExport(tables, state, ui, options);
+        exportDocument(tables, out() / "educa.xml", options);
     }
     EXPECT_EQ(readFile(outputFile()), SchoolDocument);
     EXPECT_EQ(tables.wwTableSoluc.databaseName(), "c:\\mtemp");
 }
 #endif
 
-TEST_F(ExportRunTest, cancelledDialogWithoutAnyNameInStandAloneModeOnlyTells)
+// After a failed export into a missing folder, the same tables export there once it exists.
+TEST_F(ExportRunTest, aFailedExportLeavesTheTablesReadyForTheNext)
 {
-    state.outcomeFlag = 1; // whatever it was stays
-    const auto summary = run();
-    EXPECT_EQ(summary.ending, ExportEnding::NoFileName);
-    EXPECT_EQ(ui.events, (std::vector<std::string> {"ask", "info:Debe indicar un Nombre de Archivo"}));
-    EXPECT_EQ(state.outcomeFlag, 1);
-    EXPECT_EQ(activeTables(), std::vector<bool>(6, false));
-    EXPECT_TRUE(folderEntries(out()).empty());
-}
-
-TEST_F(ExportRunTest, cancelledDialogWithoutAnyNameInHostModeSetsZeroAndCloses)
-{
-    state.savedArgumentCount = 2;
-    state.outcomeFlag = 1;
-    run();
-    EXPECT_EQ(ui.events, (std::vector<std::string> {"ask", "info:Debe indicar un Nombre de Archivo", "close"}));
-    EXPECT_EQ(state.outcomeFlag, 0);
-    EXPECT_TRUE(folderEntries(out()).empty());
-}
-
-TEST_F(ExportRunTest, cancelledDialogAfterAFailedRunExportsToTheEarlierName)
-{
-    const auto target = (out() / "nueva" / "educa.xml").string();
-    ui.answers.push_back(target);
-    const auto failure = runFailure();
+    const auto target = platform::pathText(out() / "nueva" / "educa.xml");
+    const auto failure = runFailure(target);
     EXPECT_NE(failure.find("No se puede escribir el archivo '" + target + "'"), std::string::npos) << failure;
-    EXPECT_EQ(ui.events, std::vector<std::string> {"ask"});
-
     fs::create_directory(out() / "nueva");
-    ui.events.clear();
-    run(); // the dialog is cancelled this time
+    run(target);
     EXPECT_EQ(readFile(target), SchoolDocument);
-    EXPECT_EQ(ui.events, SuccessEvents);
-    EXPECT_EQ(state.rememberedFileName, target);
 }
 
 struct FailureCase
@@ -279,19 +224,14 @@ TEST_P(ExportRunFailureTest, writesNothingAndLeavesTheExistingFileAlone)
     else
         replaceTable(c.oddTable, c.tableFile);
     writeFile(outputFile(), "documento anterior\n");
-    state.outcomeFlag = 0;
-    ui.answers.push_back(target);
 
-    const auto failure = runFailure();
+    const auto failure = runFailure(target);
     if (c.partial)
         EXPECT_NE(failure.find(c.expected), std::string::npos) << failure;
     else
         EXPECT_EQ(failure, c.expected);
     EXPECT_EQ(readFile(outputFile()), "documento anterior\n");
     EXPECT_EQ(folderEntries(out()), std::vector<std::string> {"educa.xml"});
-    EXPECT_EQ(ui.events, std::vector<std::string> {"ask"});
-    EXPECT_EQ(state.outcomeFlag, 0);
-    EXPECT_EQ(state.rememberedFileName, target);
     EXPECT_EQ(activeTables(), c.openAfter);
 }
 
@@ -314,7 +254,6 @@ INSTANTIATE_TEST_SUITE_P(Failures, ExportRunFailureTest,
 TEST_F(ExportRunTest, nextRunRereadsTheTableLeftOpenFromItsFirstRow)
 {
     replaceTable("GRUP_BADMAX.DBF", "GRUP.DBF");
-    ui.answers.push_back(outputFile());
     const auto first = runFailure();
     EXPECT_EQ(first, "'x' no es un valor entero válido");
     ASSERT_TRUE(tables.wwTableGrupos.active());
@@ -334,7 +273,6 @@ TEST_F(ExportRunTest, independentXmlReaderGivesTheTableTextsBack)
 {
     if (std::system("/usr/bin/python3 -c 'import lxml.etree' >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "/usr/bin/python3 with lxml is not available";
-    ui.answers.push_back(outputFile());
     run();
 
     // Every attribute as "element index attribute hex-of-UTF-8-value", one per line.

@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -75,28 +74,6 @@ inline std::vector<std::string> folderEntries(const fs::path& folder)
     std::sort(names.begin(), names.end());
     return names;
 }
-
-// Stands in for the window: answers the save dialog from a queue and records every call in order.
-class FakeUi : public ExportUi
-{
-public:
-    std::deque<std::optional<std::string>> answers;
-    std::vector<std::string> events;
-
-    std::optional<std::string> askSaveFileName() override
-    {
-        events.push_back("ask");
-        if (answers.empty())
-            return std::nullopt;
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void showInfo(const std::string& text) override { events.push_back("info:" + text); }
-    void hideExportButton() override { events.push_back("hide"); }
-    void setDefaultCursor() override { events.push_back("cursor"); }
-    void closeMainWindow() override { events.push_back("close"); }
-};
 
 // Spanish settings as a Windows machine in Spain gives them: "," for decimals, dd/MM/yyyy, H:mm:ss.
 inline platform::RegionalSettings spanishSettings()
