@@ -55,6 +55,11 @@ if [ "$seconds" = replay ]; then
                 || inputs+=("$file")
         done < <(find "fuzz/$kind/$target" -type f -print0 | sort -z)
     done
+    if [ ${#inputs[@]} -eq 0 ]; then
+        # Without files libFuzzer would explore with no end.
+        echo "fuzz_$target: ninguna entrada guardada que reproducir" >&2
+        exit 1
+    fi
     log="$build/logs/$target-replay.log"
     # Given files rather than folders, libFuzzer runs each once and explores nothing.
     if "$build/bin/fuzz_$target" -timeout=60 -rss_limit_mb=2048 "${inputs[@]}" >"$log" 2>&1; then

@@ -18,6 +18,8 @@ windows=(
     "${demo[@]}" fp-utils
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
     googletest dpkg-dev unzip locales
+    # The window's heading and button fonts under Wine, where Windows' own are missing.
+    fonts-dejavu-core fonts-liberation2
 )
 # Wine, installed apart from the rest: its 32-bit half comes from the i386 architecture.
 wine_packages=(wine wine64 wine32:i386 fonts-wine)

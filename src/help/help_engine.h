@@ -25,8 +25,8 @@ public:
 
 // The system's HTML Help engine: on Windows the function "HtmlHelpA" of the library "HHCtrl.ocx",
 // loaded by name ("HtmlHelpW" of the same library for a help file whose path the ANSI code page cannot
-// hold). Nothing when the library or the function is missing, and on a system that has no
-// such engine (there a front end brings its own, as the Qt program does on Linux).
+// hold). Nothing when the library or the function is missing, and on a system that has no such
+// engine (Linux, where the desktop program runs as the Windows one under Wine).
 std::shared_ptr<HelpEngine> loadSystemEngine();
 
 } // namespace help

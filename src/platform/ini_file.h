@@ -13,10 +13,12 @@ namespace platform {
 // "]"; a key line is any other line, named by its text before "=". Section and key names match without
 // regard to ASCII case; the first matching section and, in it, the first matching key are used.
 // On Windows the system's own WritePrivateProfileStringW writes the key into a copy of the file beside
-// it, which then replaces the old file whole (keeping its attributes and security settings); where
-// the copy cannot be made or put in the old file's place while the old file is still as it was (a
-// protected folder, a program that holds the file open for reading and writing), the system writes
-// the key in the file itself. Elsewhere the text of withProfileString replaces the old file through
+// it, which then replaces the old file whole (keeping its attributes and security settings) once it
+// is on the disk and reads, through the system's reader, as the old file with the key set; a copy
+// that reads otherwise (cut by a full disk, or other lines read otherwise after the system's rewrite)
+// gives way to the text of withProfileString. Where the copy cannot be made or put in the old file's
+// place while the old file is still as it was (a protected folder, a program that holds the file
+// open for reading and writing), the system writes the key in the file itself. Elsewhere the text of withProfileString replaces the old file through
 // a flushed temporary file, whose permissions it keeps. Either way the old file is either whole or
 // replaced, and a missing file is created.
 // Throws UserError("Unable to write to <path>") when the file cannot be read or written (a read-only

@@ -8,7 +8,7 @@ using namespace app::logic;
 
 namespace {
 
-// Front ends create the table's rows in order: every parent must come before its children.
+// The window creates the table's rows in order: every parent must come before its children.
 TEST(MainWindowLayout, namesAreUniqueAndParentsComeFirst)
 {
     std::set<Element> seen;
