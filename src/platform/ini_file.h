@@ -18,11 +18,11 @@ namespace platform {
 // that reads otherwise (cut by a full disk, or other lines read otherwise after the system's rewrite)
 // gives way to the text of withProfileString. Where the copy cannot be made or put in the old file's
 // place while the old file is still as it was (a protected folder, a program that holds the file
-// open for reading and writing), the system writes the key in the file itself. Elsewhere the text of withProfileString replaces the old file through
-// a flushed temporary file, whose permissions it keeps. Either way the old file is either whole or
-// replaced, and a missing file is created.
+// open for reading and writing), the system writes the key in the file itself. Elsewhere the text
+// of withProfileString replaces the old file through a flushed temporary file, whose permissions it
+// keeps. Either way the old file is either whole or replaced, and a missing file is created.
 // Throws UserError("Unable to write to <path>") when the file cannot be read or written (a read-only
-// file included); the old file is then untouched and no temporary file is left. Throws
+// file and a full disk included); the old file is then untouched and no temporary file is left. Throws
 // std::invalid_argument for an empty section or key, a section with "]", a key with "=" or starting
 // with "[" or ";", or any line break or NUL.
 void writeProfileString(
