@@ -10,6 +10,8 @@
 #include "platform/wide_text.h"
 #include "win32_test_support.h"
 
+#include <dlgs.h>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -287,6 +289,88 @@ TEST_F(MainFormTest, closeButtonHasTheFocusWhenShown)
     ASSERT_EQ(GetFocus(), form->control(logic::tabOrder().front()));
     MSG enter {GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     processMessage(form.get(), enter);
+    EXPECT_TRUE(form->controller().hasClosed());
+}
+
+// The fixture tables in the program directory, and SOLUC in c:\mtemp, where the export reads it;
+// c:\mtemp is left at the end as it was found.
+class ExportTables
+{
+public:
+    explicit ExportTables(const std::wstring& programDirectory)
+    {
+        const std::filesystem::path fixtures(EDUCA_APP_FIXTURES);
+        for (const auto& entry : std::filesystem::directory_iterator(fixtures)) {
+            if (entry.path().extension() == ".DBF")
+                std::filesystem::copy_file(
+                    entry.path(), std::filesystem::path(programDirectory) / entry.path().filename());
+        }
+        m_madeFolder = std::filesystem::create_directory(SolucFolder);
+        m_madeFile = !std::filesystem::exists(SolucFolder / "SOLUC.DBF");
+        std::filesystem::copy_file(fixtures / "mtemp" / "SOLUC.DBF", SolucFolder / "SOLUC.DBF",
+            std::filesystem::copy_options::overwrite_existing);
+    }
+    ~ExportTables()
+    {
+        std::error_code ignored;
+        if (m_madeFile)
+            std::filesystem::remove(SolucFolder / "SOLUC.DBF", ignored);
+        if (m_madeFolder)
+            std::filesystem::remove(SolucFolder, ignored);
+    }
+    ExportTables(const ExportTables&) = delete;
+    ExportTables& operator=(const ExportTables&) = delete;
+
+private:
+    inline static const std::filesystem::path SolucFolder {L"C:\\mtemp"};
+    bool m_madeFolder = false;
+    bool m_madeFile = false;
+};
+
+// A completed export on its own, pressed with the focus on the export button: the button is hidden,
+// the window stays, and the focus goes to the first button in tab order, the close button, so that the
+// next Enter closes the window.
+TEST_F(MainFormTest, completedExportHidesTheExportButtonAndKeepsTheWindow)
+{
+    const ExportTables tables(m_programDirectory);
+    const auto form = standAlone();
+    form->controller().showAtStartup();
+    ASSERT_TRUE(pumpMessages(
+        5s, [&] { return GetActiveWindow() == form->handle(); }, form.get()));
+    const HWND exportButton = form->control(logic::Element::BImportar);
+    const HWND closeButton = form->control(logic::Element::BClose);
+    SetFocus(exportButton);
+    ASSERT_EQ(GetFocus(), exportButton);
+
+    bool saved = false;
+    TimedStep answer([&] {
+        const HWND dialog = findThreadWindow(L"Guardar Archivo XML");
+        if (dialog && !saved) {
+            SetDlgItemTextW(dialog, cmb13, (m_programDirectory + L"salida").c_str());
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            saved = true;
+        }
+        const HWND box = findThreadWindow(L"TransSelvarEDUCA", L"TransSelvarEDUCA.Mensaje");
+        if (!saved || dialog || !box)
+            return false;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    MSG enter {exportButton, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    processMessage(form.get(), enter);
+    ASSERT_TRUE(answer.finished()) << "no save dialog, or no plain message after it";
+    EXPECT_TRUE(std::filesystem::exists(m_programDirectory + L"salida.xml"));
+
+    pumpMessages(
+        5s, [&] { return GetActiveWindow() == form->handle() && GetFocus() == closeButton; }, form.get());
+    EXPECT_FALSE(IsWindowVisible(exportButton));
+    EXPECT_TRUE(IsWindowVisible(form->handle()));
+    EXPECT_FALSE(form->controller().hasClosed());
+    EXPECT_EQ(GetActiveWindow(), form->handle());
+    EXPECT_EQ(GetFocus(), closeButton);
+
+    MSG enterAgain {GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    processMessage(form.get(), enterAgain);
     EXPECT_TRUE(form->controller().hasClosed());
 }
 
