@@ -115,7 +115,8 @@ TEST_F(MainFormTest, buttonsLieWhereTheLayoutPutsThem)
 
 // The client area as painted: the window's colour, the bottom panel and the top panel in front of it
 // where they overlap, each the logic's panel image with the system's edge colours, the bottom panel
-// cut off at the right edge. Pixel for pixel, outside the labels' text.
+// cut off at the right edge. Pixel for pixel, outside the labels' text; the version line, whose row is
+// 0 by 0, is the size of its text in the version font, from its corner.
 TEST_F(MainFormTest, panelsArePaintedPixelForPixel)
 {
     const auto form = standAlone();
@@ -149,13 +150,15 @@ TEST_F(MainFormTest, panelsArePaintedPixelForPixel)
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
 
-    // The labels' text: the heading's box, and the version line from its corner to the bottom panel's
-    // middle (it is sized to its text).
     const RECT heading = designedRect(logic::Element::Label4, textHeight);
-    const RECT version = designedRect(logic::Element::Label1, textHeight);
+    RECT version = designedRect(logic::Element::Label1, textHeight);
+    const Font versionFont = createFont(logic::VersionFont);
+    const SIZE versionText = textExtent(versionFont.get(), platform::widen(logic::texts::VersionLine));
+    version.right = version.left + versionText.cx;
+    version.bottom = version.top + versionText.cy;
     const auto inText = [&](int x, int y) {
         return (x >= heading.left && x < heading.right && y >= heading.top && y < heading.bottom)
-            || (x >= version.left && x < width / 2 && y >= version.top && y < height);
+            || (x >= version.left && x < version.right && y >= version.top && y < version.bottom);
     };
     int compared = 0;
     int differing = 0;
@@ -171,13 +174,19 @@ TEST_F(MainFormTest, panelsArePaintedPixelForPixel)
     }
     EXPECT_EQ(differing, 0);
     EXPECT_GT(compared, width * height / 2);
-    // The text is there: the heading's box holds pixels of another colour than the panel's.
-    int textPixels = 0;
-    for (int y = heading.top; y < heading.bottom; ++y) {
-        for (int x = heading.left; x < heading.right; ++x)
-            textPixels += painted.at(x, y) != expected[std::size_t(y * width + x)];
-    }
-    EXPECT_GT(textPixels, 100);
+    // The text is there: each box holds pixels of another colour than the panel's, the version line's
+    // also in its last quarter (not cut off).
+    const auto textPixels = [&](const RECT& box) {
+        int count = 0;
+        for (int y = box.top; y < box.bottom; ++y) {
+            for (int x = box.left; x < box.right; ++x)
+                count += painted.at(x, y) != expected[std::size_t(y * width + x)];
+        }
+        return count;
+    };
+    EXPECT_GT(textPixels(heading), 100);
+    EXPECT_GT(textPixels(version), 50) << versionText.cx << "x" << versionText.cy;
+    EXPECT_GT(textPixels({version.right - versionText.cx / 4, version.top, version.right, version.bottom}), 10);
 }
 
 // The message that the system posts to the focused window for F1; the default window procedure turns
