@@ -10,6 +10,8 @@
 #include "platform/wide_text.h"
 #include "win32_test_support.h"
 
+#include <dlgs.h>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -113,7 +115,8 @@ TEST_F(MainFormTest, buttonsLieWhereTheLayoutPutsThem)
 
 // The client area as painted: the window's colour, the bottom panel and the top panel in front of it
 // where they overlap, each the logic's panel image with the system's edge colours, the bottom panel
-// cut off at the right edge. Pixel for pixel, outside the labels' text.
+// cut off at the right edge. Pixel for pixel, outside the labels' text; the version line, whose row is
+// 0 by 0, is the size of its text in the version font, from its corner.
 TEST_F(MainFormTest, panelsArePaintedPixelForPixel)
 {
     const auto form = standAlone();
@@ -147,13 +150,15 @@ TEST_F(MainFormTest, panelsArePaintedPixelForPixel)
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
 
-    // The labels' text: the heading's box, and the version line from its corner to the bottom panel's
-    // middle (it is sized to its text).
     const RECT heading = designedRect(logic::Element::Label4, textHeight);
-    const RECT version = designedRect(logic::Element::Label1, textHeight);
+    RECT version = designedRect(logic::Element::Label1, textHeight);
+    const Font versionFont = createFont(logic::VersionFont);
+    const SIZE versionText = textExtent(versionFont.get(), platform::widen(logic::texts::VersionLine));
+    version.right = version.left + versionText.cx;
+    version.bottom = version.top + versionText.cy;
     const auto inText = [&](int x, int y) {
         return (x >= heading.left && x < heading.right && y >= heading.top && y < heading.bottom)
-            || (x >= version.left && x < width / 2 && y >= version.top && y < height);
+            || (x >= version.left && x < version.right && y >= version.top && y < version.bottom);
     };
     int compared = 0;
     int differing = 0;
@@ -169,13 +174,19 @@ TEST_F(MainFormTest, panelsArePaintedPixelForPixel)
     }
     EXPECT_EQ(differing, 0);
     EXPECT_GT(compared, width * height / 2);
-    // The text is there: the heading's box holds pixels of another colour than the panel's.
-    int textPixels = 0;
-    for (int y = heading.top; y < heading.bottom; ++y) {
-        for (int x = heading.left; x < heading.right; ++x)
-            textPixels += painted.at(x, y) != expected[std::size_t(y * width + x)];
-    }
-    EXPECT_GT(textPixels, 100);
+    // The text is there: each box holds pixels of another colour than the panel's, the version line's
+    // also in its last quarter (not cut off).
+    const auto textPixels = [&](const RECT& box) {
+        int count = 0;
+        for (int y = box.top; y < box.bottom; ++y) {
+            for (int x = box.left; x < box.right; ++x)
+                count += painted.at(x, y) != expected[std::size_t(y * width + x)];
+        }
+        return count;
+    };
+    EXPECT_GT(textPixels(heading), 100);
+    EXPECT_GT(textPixels(version), 50) << versionText.cx << "x" << versionText.cy;
+    EXPECT_GT(textPixels({version.right - versionText.cx / 4, version.top, version.right, version.bottom}), 10);
 }
 
 // The message that the system posts to the focused window for F1; the default window procedure turns
@@ -287,6 +298,88 @@ TEST_F(MainFormTest, closeButtonHasTheFocusWhenShown)
     ASSERT_EQ(GetFocus(), form->control(logic::tabOrder().front()));
     MSG enter {GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     processMessage(form.get(), enter);
+    EXPECT_TRUE(form->controller().hasClosed());
+}
+
+// The fixture tables in the program directory, and SOLUC in c:\mtemp, where the export reads it;
+// c:\mtemp is left at the end as it was found.
+class ExportTables
+{
+public:
+    explicit ExportTables(const std::wstring& programDirectory)
+    {
+        const std::filesystem::path fixtures(EDUCA_APP_FIXTURES);
+        for (const auto& entry : std::filesystem::directory_iterator(fixtures)) {
+            if (entry.path().extension() == ".DBF")
+                std::filesystem::copy_file(
+                    entry.path(), std::filesystem::path(programDirectory) / entry.path().filename());
+        }
+        m_madeFolder = std::filesystem::create_directory(SolucFolder);
+        m_madeFile = !std::filesystem::exists(SolucFolder / "SOLUC.DBF");
+        std::filesystem::copy_file(fixtures / "mtemp" / "SOLUC.DBF", SolucFolder / "SOLUC.DBF",
+            std::filesystem::copy_options::overwrite_existing);
+    }
+    ~ExportTables()
+    {
+        std::error_code ignored;
+        if (m_madeFile)
+            std::filesystem::remove(SolucFolder / "SOLUC.DBF", ignored);
+        if (m_madeFolder)
+            std::filesystem::remove(SolucFolder, ignored);
+    }
+    ExportTables(const ExportTables&) = delete;
+    ExportTables& operator=(const ExportTables&) = delete;
+
+private:
+    inline static const std::filesystem::path SolucFolder {L"C:\\mtemp"};
+    bool m_madeFolder = false;
+    bool m_madeFile = false;
+};
+
+// A completed export on its own, pressed with the focus on the export button: the button is hidden,
+// the window stays, and the focus goes to the first button in tab order, the close button, so that the
+// next Enter closes the window.
+TEST_F(MainFormTest, completedExportHidesTheExportButtonAndKeepsTheWindow)
+{
+    const ExportTables tables(m_programDirectory);
+    const auto form = standAlone();
+    form->controller().showAtStartup();
+    ASSERT_TRUE(pumpMessages(
+        5s, [&] { return GetActiveWindow() == form->handle(); }, form.get()));
+    const HWND exportButton = form->control(logic::Element::BImportar);
+    const HWND closeButton = form->control(logic::Element::BClose);
+    SetFocus(exportButton);
+    ASSERT_EQ(GetFocus(), exportButton);
+
+    bool saved = false;
+    TimedStep answer([&] {
+        const HWND dialog = findThreadWindow(L"Guardar Archivo XML");
+        if (dialog && !saved) {
+            SetDlgItemTextW(dialog, cmb13, (m_programDirectory + L"salida").c_str());
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            saved = true;
+        }
+        const HWND box = findThreadWindow(L"TransSelvarEDUCA", L"TransSelvarEDUCA.Mensaje");
+        if (!saved || dialog || !box)
+            return false;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    MSG enter {exportButton, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    processMessage(form.get(), enter);
+    ASSERT_TRUE(answer.finished()) << "no save dialog, or no plain message after it";
+    EXPECT_TRUE(std::filesystem::exists(m_programDirectory + L"salida.xml"));
+
+    pumpMessages(
+        5s, [&] { return GetActiveWindow() == form->handle() && GetFocus() == closeButton; }, form.get());
+    EXPECT_FALSE(IsWindowVisible(exportButton));
+    EXPECT_TRUE(IsWindowVisible(form->handle()));
+    EXPECT_FALSE(form->controller().hasClosed());
+    EXPECT_EQ(GetActiveWindow(), form->handle());
+    EXPECT_EQ(GetFocus(), closeButton);
+
+    MSG enterAgain {GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    processMessage(form.get(), enterAgain);
     EXPECT_TRUE(form->controller().hasClosed());
 }
 

@@ -37,14 +37,16 @@ done
 #   save NAME        type the out folder's NAME into the save dialog, then Enter
 #   cancel           Esc in the save dialog
 #   message TEXT     the plain message box shows TEXT (Ctrl+C, read from the clipboard)
-#   error TEXT       the error box is shown, and the program wrote TEXT to standard error (the system's
-#                    message box keeps its text to itself)
+#   error [TEXT]     the error box is shown, and the program wrote TEXT to standard error (the system's
+#                    message box keeps its text to itself; a handler's failure goes to the box alone,
+#                    with no TEXT to check)
 #   answer           Enter in the message box or the error box
 #   shown            the main window is shown, and no message box
 #   not-shown        the main window is not shown
 #   placed           the main window lies centred over the host's client area
 #   move X Y         the host moves its window there
 #   close-host       the host destroys its window
+#   remove TABLE     the table goes from the program directory (each case starts with all of them)
 #   click ELEMENT    a mouse click on the export button (BImportar)
 #   click-main       a mouse click on the main window, to come back to it from another window
 #   key KEYS         keys, to whatever has the keyboard focus
@@ -57,6 +59,7 @@ cases=(
     "host closed|host mostrar|shown; placed; move 120 90; placed; close-host|0|0|-"
     "stand-alone export|beside|shown; click BImportar; save suelto; message Proceso finalizado; answer; shown; gone s|0|-|suelto.xml"
     "help|direct|shown; appears Ayuda de TransSelvarEDUCA; click-main; gone alt+s|0|-|-"
+    "failed export|host mostrar|shown; remove PROF.DBF; click BImportar; save fallido; error; answer; shown; click BImportar; save fallido; error; answer; close-host|0|0|-"
 )
 
 work=$(mktemp -d)
@@ -224,7 +227,7 @@ run_step() {
         ;;
     error)
         [ -n "$(find_window TransSelvarEDUCA)" ] || { fail "no error box"; return; }
-        grep -qF -- "$args" "$work/run.err" || fail "'$args' is not on standard error: $(cat "$work/run.err")"
+        [ -z "$args" ] || grep -qF -- "$args" "$work/run.err" || fail "'$args' is not on standard error: $(cat "$work/run.err")"
         ;;
     answer)
         win=$(find_window TransSelvarEDUCA)
@@ -263,18 +266,28 @@ run_step() {
         done
         fail "the host did not move"
         ;;
+    remove)
+        rm "$work/prog/$args" || fail "no table $args to remove"
+        ;;
     close-host)
         echo cerrar >"$work/orden"
         ;;
     click)
         win=$(find_window "$main_caption")
         [ -n "$win" ] || { fail "no main window to click"; return; }
+        # After a box the program enables its windows again before it gives the focus back: a click
+        # before that is lost.
+        wait_focus "$win" || { fail "the main window does not have the keyboard focus for the click"; return; }
         # The export button's centre in the client area (620 by 266; the button lies at 258,120 and is
-        # 89 by 25), past the frame that Wine draws.
-        local x y w h border
+        # 89 by 25), past the frame that Wine draws; without its frame (started with two arguments) the
+        # window keeps the framed outer size, its client area at its corner.
+        local x y w h left top
         read -r x y w h <<<"$(geometry "$win")"
-        border=$(((w - 620) / 2))
-        xdotool mousemove --window "$win" $((border + 258 + 44)) $((h - 266 - border + 120 + 12)) click 1
+        left=$(((w - 620) / 2)) top=$((h - 266 - (w - 620) / 2))
+        if [ "$mode" = host ] || [ "$(wc -w <<<"$start_args")" = 2 ]; then
+            left=0 top=0
+        fi
+        xdotool mousemove --window "$win" $((left + 258 + 44)) $((top + 120 + 12)) click 1
         ;;
     click-main)
         win=$(find_window "$main_caption")
@@ -311,6 +324,7 @@ for row in "${cases[@]}"; do
     echo "--- $case_name"
     started=$SECONDS
     rm -f "$work/prog/Morvanta.ini" "$work/orden" "$work/orden-otro" "$work/host.out" "$work"/out/*
+    cp "$fixtures"/*.DBF "$work/prog/"
     read -r mode start_args <<<"$start"
     if [ "$mode" = beside ]; then
         "$wine_run" "$prefix" "$stand_in_host" - nada "$(windows_path "$work/orden-otro")" >/dev/null 2>&1 &
