@@ -73,11 +73,6 @@ void ModalScope::handBackForeground()
 ModalScope::~ModalScope()
 {
     enableWindows();
-    // After a system dialog the system passes the activation on by its own rule, which on a busy
-    // machine under Wine was seen to choose another program's window: the program, which held the
-    // foreground through its dialog, takes it back.
-    if (m_active && IsWindow(m_active) && IsWindowVisible(m_active) && GetForegroundWindow() != m_active)
-        SetForegroundWindow(m_active);
     if (m_active && IsWindow(m_active) && IsWindowVisible(m_active))
         SetActiveWindow(m_active);
     if (m_focus && IsWindow(m_focus) && IsWindowVisible(m_focus))
